@@ -1,0 +1,26 @@
+// The window of printed days: whole weeks from the Sunday on or before the
+// start date.
+#pragma once
+
+#include "calendar/calendar_arithmetic.h"
+#include "source/run_settings.h"
+
+namespace wekset {
+
+struct CalendarWindowData {
+  DaySerial WindowStart = 0;  // the first printed day, a Sunday
+  DaySerial WindowEnd = 0;    // one past the last printed day
+};
+
+extern CalendarWindowData CalendarWindow;
+void ResetCalendarWindow();
+
+/// Whether the settings' window lies within 2000/03/05 to 2099/12/31, the
+/// dates on which the serials and WeekdayOf agree day by day. A window of no
+/// weeks only needs its start there.
+bool WindowFitsCalendar(const RunSettingsData& settings);
+
+/// Moves the start date in RunSettings back to its Sunday and sets the window.
+void ComputeCalendarWindow();
+
+}  // namespace wekset

@@ -1,0 +1,8 @@
+// The sample source file.
+#include "source/sample_source.h"
+
+namespace wekset {
+
+void WriteSampleSource() {}
+
+}  // namespace wekset

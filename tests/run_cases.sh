@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs the built program once for each case folder, in a fresh working
+# directory, and compares its console output, exit status and files with the
+# case's expectations. A case folder holds:
+#   args      the arguments, one per line (no file: no arguments)
+#   before/   the working directory's files before the run
+#   setup     shell lines sourced in the working directory before the run; they
+#             may set WRAP to a command that runs the program (optional)
+#   console   the expected standard output, byte for byte
+#   status    the expected exit status (no file: 0)
+#   after/    the working directory's files expected after the run
+# Usage: run_cases.sh PROGRAM CASES_DIR [CASE...]
+set -u
+program=$1
+cases=$(cd "$2" && pwd) || exit 1
+shift 2
+
+# A copy that any user can run, for the cases that run as another user.
+bin=$(mktemp -d)
+trap 'chmod -R u+w "$bin"; rm -rf "$bin"' EXIT
+chmod 755 "$bin"
+cp "$program" "$bin/wekset"
+
+if [ $# -gt 0 ]; then names=("$@"); else names=($(cd "$cases" && ls)); fi
+failed=0
+for name in "${names[@]}"; do
+  case=$cases/$name
+  work=$bin/$name
+  mkdir "$work"
+  [ -d "$case/before" ] && cp -a "$case/before/." "$work/"
+  args=()
+  [ -f "$case/args" ] && mapfile -t args < "$case/args"
+  (
+    cd "$work" || exit 99
+    WRAP=()
+    [ -f "$case/setup" ] && . "$case/setup"
+    exec "${WRAP[@]}" "$bin/wekset" "${args[@]}"
+  ) > "$work.console" 2> "$work.stderr"
+  status=$?
+  chmod -R u+w "$work" 2> /dev/null
+
+  problems=()
+  expected_status=0
+  [ -f "$case/status" ] && expected_status=$(cat "$case/status")
+  [ "$status" = "$expected_status" ] || problems+=("exit status $status, expected $expected_status")
+  [ -s "$work.stderr" ] && problems+=("standard error: $(cat "$work.stderr")")
+  if ! console_diff=$(diff -u --label expected --label actual "$case/console" "$work.console"); then
+    problems+=("console:"$'\n'"$console_diff")
+  fi
+  mkdir -p "$work.expected"
+  [ -d "$case/after" ] && cp -a "$case/after/." "$work.expected/"
+  if ! files_diff=$(diff -r --no-dereference "$work.expected" "$work"); then
+    problems+=("files:"$'\n'"$files_diff")
+  fi
+
+  if [ ${#problems[@]} -eq 0 ]; then
+    echo "ok   $name"
+  else
+    echo "FAIL $name"
+    printf '  %s\n' "${problems[@]}"
+    failed=$((failed + 1))
+  fi
+done
+[ "$failed" -eq 0 ] || { echo "$failed case(s) failed"; exit 1; }
