@@ -10,10 +10,11 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWEKSET_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Makes a calendar from the bundled example in run/.
+# Makes a calendar in run/ from run/calendar.txt; a first run writes the
+# bundled example there.
 run: build
 	mkdir -p run
-	cd run && ../$(BUILD)/wekset
+	cd run && { [ -e calendar.txt ] || ../$(BUILD)/wekset; } && ../$(BUILD)/wekset
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/run.h"
 #include "source/source_line.h"
@@ -40,6 +44,44 @@ inline std::string ConsoleOf(const std::function<void()>& action) {
   action();
   std::fflush(stdout);
   return testing::internal::GetCapturedStdout();
+}
+
+/// Makes a new empty directory the current one while it lives.
+class TemporaryDirectory {
+ public:
+  TemporaryDirectory() : previous_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "wekset-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+  }
+  ~TemporaryDirectory() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
+  TemporaryDirectory(const TemporaryDirectory&) = delete;
+  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
+}
+
+/// Runs the program in-process with the given arguments after the program name.
+inline int RunWith(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "wekset");
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return Run(static_cast<int>(arguments.size()), argv.data());
 }
 
 /// Starts every test from the state of a new process.

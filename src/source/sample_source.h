@@ -1,9 +1,14 @@
-// The sample source file that documents the format.
+// The sample source file "calendar.txt": the format's documentation and a
+// working example, written when a run has no usable source.
 #pragma once
 
 namespace wekset {
 
-/// Writes the sample "calendar.txt" and says so on the console.
+inline constexpr const char* kSampleSourceName = "calendar.txt";
+
+/// Creates "calendar.txt" holding the sample and says so on the console. An
+/// existing file of that name is never replaced, and a partly written sample
+/// is removed.
 void WriteSampleSource();
 
 }  // namespace wekset

@@ -1,0 +1,104 @@
+// The sample source file: its Korean texts and credit line, and the sample read
+// back as a source file. Its other bytes are compared whole by the run cases.
+#include "source/sample_source.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "source/calendar_window.h"
+#include "source/run_settings.h"
+#include "test_support.h"
+
+namespace wekset {
+namespace {
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+// Words of EUC-KR Hangul syllables, two bytes each, separated by single blanks.
+std::vector<int> SyllablesPerWord(const std::string& text) {
+  std::vector<int> words{0};
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead == ' ') {
+      words.push_back(0);
+      ++i;
+      continue;
+    }
+    const auto trail = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if (lead < 0xB0 || lead > 0xC8 || trail < 0xA1 || trail > 0xFE) return {};
+    ++words.back();
+    i += 2;
+  }
+  return words;
+}
+
+class SampleSourceTest : public FreshProcess {
+ protected:
+  TemporaryDirectory directory_;
+};
+
+TEST_F(SampleSourceTest, KoreanTextsAndCreditLineHaveTheirShape) {
+  EXPECT_EQ(ConsoleOf(WriteSampleSource), "[calendar.txt] created. Edit it for your needs.\n");
+  const std::vector<std::string> lines = LinesOf(ReadFile("calendar.txt"));
+  ASSERT_EQ(lines.size(), 77u);
+
+  EXPECT_EQ(lines[1].front(), ';');
+  EXPECT_NE(lines[1].back(), ' ');
+
+  // Each text follows its prefix; the same name stands for the same bytes.
+  struct Use {
+    int line;
+    std::string prefix;
+  };
+  struct Text {
+    std::size_t bytes;
+    std::vector<int> syllables;
+    std::vector<Use> uses;
+  };
+  const Text texts[] = {
+      {17, {2, 6}, {{39, "07 "}, {51, "17 "}, {72, "07 "}}},
+      {20, {3, 3, 3}, {{40, ";  "}, {52, "   "}, {73, "   "}}},
+      {10, {5}, {{41, "   "}, {53, "   "}, {74, "   "}}},
+  };
+  for (const Text& text : texts) {
+    const std::string& first = lines[text.uses[0].line - 1];
+    const std::string korean = first.substr(3);
+    EXPECT_EQ(korean.size(), text.bytes) << first;
+    EXPECT_EQ(SyllablesPerWord(korean), text.syllables) << first;
+    for (const Use& use : text.uses) {
+      EXPECT_EQ(lines[use.line - 1], use.prefix + korean) << "line " << use.line;
+    }
+  }
+}
+
+TEST_F(SampleSourceTest, ReadBackItMakesSixtyWeeksInPagesOfTwelveWithoutErrors) {
+  ConsoleOf(WriteSampleSource);
+  int status = -1;
+  const std::string console = ConsoleOf([&] { status = RunWith({}); });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(console,
+            "[2007/12/13 60 12]\n"
+            "...so far so good.......................................\n"
+            "[wek.tex] created successfully. Do \"pdflatex wek.tex\" now\n");
+  EXPECT_EQ(RunSettings, (RunSettingsData{2007, 12, 9, 60, 12, 0}));
+  EXPECT_EQ(CalendarWindow.WindowStart, DateToSerial(2007, 12, 9));
+  EXPECT_EQ(CalendarWindow.WindowEnd, DateToSerial(2009, 1, 31) + 1);
+}
+
+TEST_F(SampleSourceTest, AnExistingFileIsNeverReplaced) {
+  WriteFile("calendar.txt", "my own calendar\n");
+  EXPECT_EQ(ConsoleOf(WriteSampleSource),
+            "[calendar.txt] already exists. It was left unchanged.\n");
+  EXPECT_EQ(ReadFile("calendar.txt"), "my own calendar\n");
+}
+
+}  // namespace
+}  // namespace wekset
