@@ -2,7 +2,9 @@
 // console output of a piece of code.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -44,6 +46,20 @@ inline std::string ConsoleOf(const std::function<void()>& action) {
   action();
   std::fflush(stdout);
   return testing::internal::GetCapturedStdout();
+}
+
+/// Runs the action with standard output thrown away, for more output than a
+/// test can hold.
+inline void DiscardingConsole(const std::function<void()>& action) {
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  dup2(null, STDOUT_FILENO);
+  close(null);
+  action();
+  std::fflush(stdout);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
 }
 
 /// Makes a new empty directory the current one while it lives.

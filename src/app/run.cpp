@@ -10,6 +10,7 @@
 #include "calendar/calendar_arithmetic.h"
 #include "source/calendar_window.h"
 #include "source/event_lines.h"
+#include "source/event_table.h"
 #include "source/header_line.h"
 #include "source/run_settings.h"
 #include "source/sample_source.h"
@@ -51,6 +52,7 @@ void ResetProcessState() {
   ResetConvertedDate();
   ResetRunSettings();
   ResetCalendarWindow();
+  ResetEventTable();
 }
 
 int Run(int argc, char* argv[]) {

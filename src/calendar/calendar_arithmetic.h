@@ -15,6 +15,8 @@ struct CalendarDate {
   std::int32_t year = 0;
   std::int32_t month = 0;  // 1 to 12
   std::int32_t day = 0;    // day of the month
+
+  bool operator==(const CalendarDate&) const = default;
 };
 
 /// Where SerialToDate leaves its date; read it right after the call.

@@ -26,7 +26,7 @@ bool ReadHeaderLine(SourceStream& source, char* line) {
   std::printf("[%s]\n", line);
 
   const std::string_view header(line);
-  RunSettingsData settings = RunSettings;
+  RunSettingsData settings;  // the values at process start
   if (header.size() > 13) settings.WeeksPerPage = FieldValue(header, 14, 2);
   if (header.size() > 10) settings.WeekCount = FieldValue(header, 11, 2);
   if (header.size() > 7) settings.StartDay = FieldValue(header, 8, 2);

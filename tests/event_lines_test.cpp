@@ -1,0 +1,252 @@
+// The body of the source file: what each kind of line does to the EventTable
+// and to the console, the limits of the table, and input that must not break it.
+#include "source/event_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "source/calendar_window.h"
+#include "source/event_table.h"
+#include "source/header_line.h"
+#include "test_support.h"
+
+namespace {
+bool gFailAllocations = false;
+}  // namespace
+
+// Lets a test make the day texts' allocation fail.
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (gFailAllocations) return nullptr;
+  try {
+    return ::operator new[](size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace wekset {
+namespace {
+
+struct Entry {
+  std::int32_t offset;
+  std::string text;
+  bool operator==(const Entry&) const = default;
+};
+
+void PrintTo(const Entry& entry, std::ostream* out) {
+  *out << "{" << entry.offset << ", \"" << entry.text << "\"}";
+}
+
+std::vector<Entry> Entries() {
+  std::vector<Entry> entries;
+  for (int i = 1; i <= EventTable.EventCount; ++i) {
+    entries.push_back({EventTable.DayOffset[i], EventTable.DayText[i].get()});
+  }
+  return entries;
+}
+
+std::string NotProcessed(const std::string& line) {
+  return "~~~~~~~~~~~~~\"calendar.txt\" format error. The following line is not processed.\n[" +
+         line + "]\n";
+}
+
+class EventLinesTest : public FreshProcess {
+ protected:
+  // Reads a source whose header line is "2008/02": the window starts on
+  // Sunday 27 January 2008, serial 2949, and holds 42 days.
+  std::string ReadBody(const std::string& body) {
+    TestSource source("2008/02\n" + body);
+    std::vector<char> line(kLineBufferSize);
+    return ConsoleOf([&] {
+             ReadHeaderLine(source.stream(), line.data());
+             ComputeCalendarWindow();
+             ReadEventLines(source.stream(), line.data());
+           })
+        .substr(std::strlen("[2008/02]\n"));
+  }
+};
+
+TEST_F(EventLinesTest, EveryKindOfLine) {
+  const std::string console = ReadBody(
+      "-2008/02\n"
+      "18 10:00PM Dentist\n"
+      "   Tooth check\n"
+      "\n"
+      "      \n"
+      "; a comment\n"
+      "-2008\n"
+      "-08/02/2008\n"
+      "   a\n"
+      "1 Dentist\n"
+      "18\n"
+      "7\n"
+      "18 x\n"
+      "00 zero day\n"
+      "xx no digits\n"
+      "30 Feb thirtieth\n"
+      "   after a rejected line\n"
+      "29 Leap day  \n"
+      "5  one digit\n"
+      "\t7 tab\n"
+      "18 Second entry for the 18th\n"
+      "-2008/05\n"
+      "01 Outside the window\n"
+      "-2008/13\n"
+      "05 thirteenth month\n"
+      "-2008/00\n"
+      "05 month zero\n"
+      "-1999/12\n"
+      "31 First day of the calendar\n"
+      "30 Before the calendar\n"
+      "-2000/02\n"
+      "29 No leap day in 2000\n"
+      "-2008/2\n"
+      "20 One-digit month marker\n"
+      "\xFF\xFE"
+      " 12345\n"
+      "21 ab\n"
+      "21 Last line without a line feed");
+  EXPECT_EQ(console, NotProcessed("1 Dentist") + NotProcessed("18") + NotProcessed("7") +
+                         NotProcessed("00 zero day") + NotProcessed("xx no digits") +
+                         "Error in [year/month/day]:  [2008/2/30] became [2008/3/1].\n" +
+                         NotProcessed("30 Feb thirtieth") +
+                         "Error in [year/month/day]:  [2008/13/5] became [2009/1/5].\n" +
+                         NotProcessed("05 thirteenth month") +
+                         "Error in [year/month/day]:  [2008/0/5] became [2008/1/5].\n" +
+                         NotProcessed("05 month zero") + NotProcessed("30 Before the calendar") +
+                         "Error in [year/month/day]:  [2000/2/29] became [2000/3/1].\n" +
+                         NotProcessed("29 No leap day in 2000") + NotProcessed("\xFF\xFE 12345"));
+  EXPECT_EQ(Entries(), (std::vector<Entry>{
+                           {22,
+                            "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    after a "
+                            "rejected line"},
+                           {33, "Leap day"},
+                           {9, "one digit"},
+                           {11, "tab"},
+                           {22, "Second entry for the 18th"},
+                           {95, "Outside the window"},
+                           {-2948, "First day of the calendar"},
+                           {24, "One-digit month marker"},
+                           {25, "ab"},
+                       }));
+}
+
+TEST_F(EventLinesTest, EventLinesBeforeAnyMonthMarkerAreNotProcessed) {
+  EXPECT_EQ(ReadBody("18 Too early\n   no entry to continue\n-2008/02\n19 In time\n"),
+            NotProcessed("18 Too early"));
+  EXPECT_EQ(Entries(), (std::vector<Entry>{{23, "In time"}}));
+}
+
+TEST_F(EventLinesTest, TextPassesThroughUnchanged) {
+  const std::string text = "50% {\\bf bold} \\dayline $x_1$ & #1 ~ \xB0\xA1\xFF\x01\t\r end";
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + text + "\n"), "");
+  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, text}}));
+}
+
+TEST_F(EventLinesTest, NulEndsTheLineAndCarriageReturnsBeforeLineFeedsAreDropped) {
+  EXPECT_EQ(ReadBody(std::string("-2008/02\r\n18 before\0after\r\n   cont\r\n", 36)), "");
+  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, "before\\vskip1pt    cont"}}));
+}
+
+TEST_F(EventLinesTest, ADayHoldsAtMost511Characters) {
+  const std::string kTooMuch = "Too much text for one day: at most 511 characters.\n";
+  const std::string full = std::string(510, 'a') + "b";
+  const std::string over = std::string(512, 'c');
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + full + "\n19 " + over + "\n   more\n"),
+            kTooMuch + NotProcessed("19 " + over) + kTooMuch + NotProcessed("   more"));
+  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, full}}));
+
+  // 10 characters of mark and 5 of line fill a text of 496 exactly.
+  const std::string filled = std::string(496, 'd');
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + filled + "\n   ef\n   gh\n"),
+            kTooMuch + NotProcessed("   gh"));
+  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, filled + "\\vskip1pt    ef"}}));
+}
+
+TEST_F(EventLinesTest, TheTableKeeps3659Entries) {
+  std::string body = "-2008/02\n";
+  for (int i = 0; i < 3659; ++i) body += "18 kept\n";
+  body += "19 one too many\n   still continues the last entry\n";
+  EXPECT_EQ(ReadBody(body),
+            "Too many events: at most 3659 are kept.\n" + NotProcessed("19 one too many"));
+  ASSERT_EQ(EventTable.EventCount, 3659);
+  EXPECT_STREQ(EventTable.DayText[3658].get(), "kept");
+  EXPECT_STREQ(EventTable.DayText[3659].get(), "kept\\vskip1pt    still continues the last entry");
+}
+
+TEST_F(EventLinesTest, ADayTextThatCannotBeAllocatedIsReported) {
+  gFailAllocations = true;
+  const std::string console = ReadBody("-2008/02\n18 no memory\n   no entry to continue\n");
+  gFailAllocations = false;
+  EXPECT_EQ(console, NotProcessed("18 no memory"));
+  EXPECT_EQ(EventTable.EventCount, 0);
+}
+
+TEST(DeleteChars, RemovesARunInPlaceOrRefuses) {
+  struct Case {
+    const char* text;
+    std::int32_t position, count;
+    int result;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"18 10:00PM Dentist", 0, 3, 1, "10:00PM Dentist"},
+      {"abc", 1, 2, 1, "a"},
+      {"abc", 2, 2, 0, "abc"},
+      {"abc", 0, 0, 0, "abc"},
+      {"abc", -1, 2, 0, "abc"},
+      {"abc", 1, -1, 0, "abc"},
+      {"abc", 0, 3, 1, ""},
+      {"abcdef", 2, 1, 1, "abdef"},
+  };
+  for (const Case& c : cases) {
+    char text[32];
+    std::strcpy(text, c.text);
+    EXPECT_EQ(DeleteChars(text, c.position, c.count), c.result) << c.text;
+    EXPECT_STREQ(text, c.after) << c.text;
+  }
+}
+
+void ExpectSoundTable() {
+  ASSERT_GE(EventTable.EventCount, 0);
+  ASSERT_LE(EventTable.EventCount, kMaxEvents);
+  for (int i = 1; i <= EventTable.EventCount; ++i) {
+    ASSERT_NE(EventTable.DayText[i], nullptr);
+    ASSERT_LE(std::strlen(EventTable.DayText[i].get()), kMaxDayTextLength);
+  }
+}
+
+TEST_F(EventLinesTest, NoInputBreaksIt) {
+  std::mt19937 random(20261209);
+  std::string noise(4 << 20, '\0');
+  for (char& byte : noise) byte = static_cast<char>(random());
+  // Random bytes, then the same bytes with many line feeds and "-2008/02"s.
+  std::string lines = noise;
+  for (std::size_t i = 0; i < lines.size(); i += 1 + random() % 40) lines[i] = '\n';
+  for (std::size_t i = 0; i + 9 < lines.size(); i += 1 + random() % 2000) {
+    lines.replace(i, 9, "\n-2008/02");
+  }
+  std::string longLines;
+  for (int i = 0; i < 4; ++i) longLines += "18 " + std::string(100000 + i, 'x') + "\n   y\n";
+  std::string million = "-2008/02\n";
+  for (int i = 0; i < 1000000; ++i) {
+    million += i % 4 == 0   ? "18 event\n"
+               : i % 4 == 1 ? "   more text\n"
+               : i % 4 == 2 ? "1x\n"
+                            : ";\n";
+  }
+  for (const std::string* body : {&noise, &lines, &longLines, &million}) {
+    DiscardingConsole([&] { ReadBody(*body); });
+    ExpectSoundTable();
+  }
+  EXPECT_EQ(EventTable.EventCount, 3659);
+}
+
+}  // namespace
+}  // namespace wekset
