@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,13 +13,6 @@
 
 namespace wekset {
 namespace {
-
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 // Words of EUC-KR Hangul syllables, two bytes each, separated by single blanks.
 std::vector<int> SyllablesPerWord(const std::string& text) {

@@ -16,6 +16,7 @@
 #include "source/sample_source.h"
 #include "source/source_line.h"
 #include "tex/calendar_document.h"
+#include "tex/month_names.h"
 #include "tex/tex_output.h"
 
 namespace wekset {
@@ -53,6 +54,7 @@ void ResetProcessState() {
   ResetRunSettings();
   ResetCalendarWindow();
   ResetEventTable();
+  ResetMonthNames();
 }
 
 int Run(int argc, char* argv[]) {

@@ -1,8 +1,175 @@
-// The TeX document.
+// The document as a whole, and its preamble: the LaTeX set-up, fonts sized by
+// the weeks per page, and the macros that the grid calls.
 #include "tex/calendar_document.h"
+
+#include "source/run_settings.h"
+#include "tex/month_names.h"
+#include "tex/tex_output.h"
+#include "tex/week_grid.h"
 
 namespace wekset {
 
-int WriteCalendarDocument(std::FILE*) { return 0; }
+namespace {
+
+constexpr VerbatimRow kSetUpRows[] = {
+    {R"(\documentclass[10pt]{article})", 1},
+    {R"(\IfFileExists{hangul.sty} {\usepackage{hangul}})", 1},
+    {R"(  {\typeout{Package hangul.sty was not found.}})", 1},
+    {R"(%%\usepackage{hangulfn})", 1},
+    {R"(\usepackage{lscape})", 1},
+    {R"(\setlength{\textwidth}{7.5in})", 1},
+    {R"(\thispagestyle{empty})", 1},
+    {R"(\pagestyle{empty})", 1},
+    {R"(\begin{document})", 1},
+    {R"(\begin{landscape})", 1},
+    {R"(%%% The  following TeX input will produce a calendar.  Each  %%% )", 1},
+    {R"(%%% date is in a box  with a (possibly nul) message. %%% )", 1},
+    {R"( )", 1},
+    {R"(%%%%%%%%%%%%% dimensions for the box containing the date %%%%%%%%%%%%% )", 1},
+};
+
+constexpr VerbatimRow kCounterRows[] = {
+    {R"(\overfullrule0pt)", 1},
+    {R"(\newcount\IsSunday \IsSunday=0)", 1},
+    {R"(\newdimen\weekht    \weekht32pt%%%% )", 1},
+};
+
+constexpr VerbatimRow kMacroRows[] = {
+    {R"(\newdimen\daywidth  \daywidth=100pt %%%% width of the box containing each date)", 1},
+    {R"(\newdimen\rulewidth \rulewidth=1pt %%%% width of rules around date box )", 1},
+    {R"(\newdimen\padwid    \padwid=0pt  %%%% width of shadow boxing )", 1},
+    {R"(\newdimen\interrowspace \interrowspace=1pt  %%%% space between weeks )", 1},
+    {R"( )", 1},
+    {R"(\newdimen\longwid   \longwid=\daywidth    \advance\longwid by 2\padwid)", 1},
+    {R"(\advance \longwid by 3\rulewidth )", 1},
+    {R"( )", 1},
+    {R"(\def\dayline{\rule{\daywidth}{0.1pt}})", 1},
+    {R"( )", 1},
+    {R"(%%%%%%%%%%%% set counters for numbering days %%%%%%%%%%%%%%%%%%%% )", 1},
+    {R"(\def\firstday{})", 1},
+    {R"(\newcount\daynumber   \daynumber=0)", 1},
+    {R"(\newcommand\setdaynumber[1]{\multiply\daynumber by 0 \advance\daynumber by #1})", 2},
+    {R"(\newcount\vsnumber   \vsnumber=0)", 2},
+    {R"(%% In case there are too many items, use negative vskip)", 2},
+    {R"(\newcommand\setvskip[1]{\multiply\vsnumber by 0 \advance\vsnumber by #1})", 2},
+    {R"(%%%% macro that prints a box containing \the\daynumber and \message %%%%)", 1},
+    {R"(\def\daybox{%)", 1},
+    {R"(   \offinterlineskip%)", 1},
+    {R"(   \hbox{%)", 1},
+    {R"(      \vbox{%)", 1},
+    {R"(         \hbox{%)", 1},
+    {R"(            \ifnum \IsSunday=1 \vrule height\dayht width\rulewidth\fi%)", 1},
+    {R"(            \vbox to \dayht{%)", 1},
+    {R"(               \hrule width\daywidth height\rulewidth)", 1},
+    {R"(               \vskip2pt)", 1},
+    {R"(               \hbox to \daywidth{%)", 1},
+    {R"( \hfil{\hskip2pt\hbox{\firstday}\hfill\dayft \the\daynumber\hskip1pt}}%)", 1},
+    {R"(               \vfil)", 1},
+    {R"(               \vskip-\vsnumber pt)", 1},
+    {R"(               \hbox to \daywidth{\hfil {\msgft \message} \hfil})", 1},
+    {R"(               \vfil)", 1},
+    {R"(               \hrule width\daywidth height\rulewidth}%)", 1},
+    {R"(            \vrule height\dayht width\rulewidth}%)", 1},
+    {R"(         \vbox{\hrule height\padwid width\daywidth}}}%)", 1},
+    {R"(       \def\message{}%)", 1},
+    {R"(       \IsSunday=0%)", 1},
+    {R"(   })", 2},
+    {R"(%%%% macro that prints a box containing DayOfTheWeek names %%%%)", 1},
+    {R"(\newcount\weeknumber  \weeknumber=0)", 1},
+    {R"(\def\weekbox{%)", 1},
+    {R"(   \global\advance\weeknumber by 1)", 1},
+    {R"(   \ifnum \weeknumber < 8)", 1},
+    {R"(   \hbox{%)", 1},
+    {R"(      \vrule height\weekht width 0pt)", 1},
+    {R"(      \vbox{%)", 1},
+    {R"(         \hbox{%)", 1},
+    {R"(            \ifnum \the\weeknumber=1\vrule height\weekht width\rulewidth\fi)", 1},
+    {R"(            \vbox to \weekht{%)", 1},
+    {R"(               \hrule width\daywidth height\rulewidth)", 1},
+    {R"(               \vskip2pt)", 1},
+    {R"(               \hbox to \daywidth{%)", 1},
+    {R"(                   \ifnum \the\weeknumber=1 \def\dayname{Sun}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=2 \def\dayname{Mon}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=3 \def\dayname{Tue}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=4 \def\dayname{Wed}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=5 \def\dayname{Thu}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=6 \def\dayname{Fri}\fi)", 1},
+    {R"(                   \ifnum \the\weeknumber=7 \def\dayname{Sat}\fi)", 1},
+    {R"(                  \hfil{\weekft \dayname}\hfil})", 1},
+    {R"(               \vfil)", 1},
+    {R"(               \hrule width\daywidth height\rulewidth}%)", 1},
+    {R"(            \vrule height\weekht width\rulewidth}%)", 1},
+    {R"(           \vbox{\hrule height\padwid width\daywidth}}}%)", 1},
+    {R"(    \fi)", 1},
+    {R"(   })", 3},
+    {R"(\parindent=0pt)", 1},
+    {R"(\voffset=-1.15in)", 1},
+    {R"(\hoffset=-1.25in)", 1},
+    {R"()", 1},
+    {R"(\newcommand\boxt[1]{\fbox{\rm #1}})", 2},
+    {R"( )", 1},
+    {R"(%%%%% ready to go -- print a title banner %%%%)", 1},
+};
+
+constexpr VerbatimRow kMessageRows[] = {
+    {R"(%%%% macro that prints a box containing \the\daynumber and \message %%%%)", 1},
+    {R"(\def\message{}%)", 1},
+};
+
+// Shown in the sizing comment only; the boxes' height is the \dayht value.
+constexpr int kDayHeight = 50;
+constexpr int kWeekdayFontSize = 36;
+
+struct GridSizing {
+  int dayHeight;  // points
+  int dayFontSize;
+  int messageFontSize;
+};
+
+GridSizing ChooseGridSizing() {
+  // Rows for 6 (and any count outside 7 to 12), then 7 to 12 weeks a page.
+  static constexpr GridSizing kSizings[] = {
+      {80, 36, 10}, {70, 36, 10}, {60, 30, 9}, {54, 24, 9}, {48, 24, 9}, {43, 16, 8}, {38, 16, 8},
+  };
+  const int weeks = RunSettings.WeeksPerPage;
+  GridSizing sizing = kSizings[weeks >= 7 && weeks <= 12 ? weeks - 6 : 0];
+  // A title banner takes room: fewer, taller weeks with large day numbers.
+  if (RunSettings.TitleMonth > 0) {
+    sizing.dayFontSize = 36;
+    sizing.dayHeight = 70;
+  }
+  return sizing;
+}
+
+}  // namespace
+
+int WriteCalendarDocument(std::FILE* out) {
+  FillMonthNames();
+  const GridSizing sizing = ChooseGridSizing();
+  const int message = sizing.messageFontSize;
+
+  WriteVerbatim(out, kSetUpRows);
+  WriteFormatted(out, 1, "%% LinesInPages=%d....DayHeight=%d", RunSettings.WeeksPerPage,
+                 kDayHeight);
+  WriteFormatted(out, 1, R"(\font\ftwo=cmssbx36)");
+  WriteFormatted(out, 1, R"(\font\weekft=cmr%d)", kWeekdayFontSize);
+  WriteFormatted(out, 1, R"(\font\dayft=cmr%d)", sizing.dayFontSize);
+  WriteFormatted(out, 1, R"(\font\msgft=cmr%d)", message);
+  WriteFormatted(out, 1, R"(\font\smsgft=cmr%d)", message - 1);
+  WriteFormatted(out, 1, R"(\font\ssmsgft=cmr%d)", message - 2);
+  WriteFormatted(out, 1, R"(\font\sssmsgft=cmr%d)", message - 4);
+  WriteVerbatim(out, kCounterRows);
+  WriteFormatted(out, 1, R"(\newdimen\dayht \dayht=%dpt %% height of the box containing each date)",
+                 sizing.dayHeight);
+  WriteVerbatim(out, kMacroRows);
+  if (RunSettings.TitleMonth > 0) {
+    WriteFormatted(out, 1, R"(\centerline{\ftwo \hskip2.25in \ {%s}})",
+                   MonthNames[RunSettings.TitleMonth]);
+    WriteVerbatim(out, {R"(\vskip .3in)", 1});
+  }
+  WriteVerbatim(out, kMessageRows);
+  WriteWeekGrid(out);
+  return 0;
+}
 
 }  // namespace wekset

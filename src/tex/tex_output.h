@@ -2,8 +2,24 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
+#include <span>
 
 namespace wekset {
+
+/// A row written exactly as it stands, percent signs included.
+struct VerbatimRow {
+  const char* text;
+  int lineEnds;
+};
+
+void WriteVerbatim(std::FILE* out, const VerbatimRow& row);
+void WriteVerbatim(std::FILE* out, std::span<const VerbatimRow> rows);
+void WriteVerbatim(std::FILE* out, std::initializer_list<VerbatimRow> rows);
+
+/// A row whose text is a printf-style format.
+[[gnu::format(printf, 3, 4)]] void WriteFormatted(std::FILE* out, int lineEnds, const char* format,
+                                                  ...);
 
 /// Closes the output; false when any write to it, or the close, failed. A
 /// failed write leaves the stream's error indicator set, so nothing is lost

@@ -1,0 +1,16 @@
+// MonthNames: the English month names that the title and the month banners show.
+#pragma once
+
+#include <cstddef>
+
+namespace wekset {
+
+inline constexpr std::size_t kMonthNameSize = 10;  // "September" and its NUL
+
+/// Indexed by month, 1 to 12; slot 0 stays empty.
+extern char MonthNames[13][kMonthNameSize];
+
+void FillMonthNames();
+void ResetMonthNames();
+
+}  // namespace wekset

@@ -1,0 +1,81 @@
+// The document's preamble: the sizing rows for every kind of weeks-per-page
+// value, and the title banner. The whole document of a typical run is compared
+// by the run cases.
+#include "tex/calendar_document.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "source/calendar_window.h"
+#include "source/run_settings.h"
+#include "test_support.h"
+
+namespace wekset {
+namespace {
+
+class CalendarDocumentTest : public FreshProcess {};
+
+TEST_F(CalendarDocumentTest, FontsAndBoxHeightFollowTheWeeksPerPageAndTheTitle) {
+  struct Case {
+    int weeksPerPage, titleMonth;
+    int dayHeight, dayFont, messageFont;
+  };
+  const Case cases[] = {
+      {6, 0, 80, 36, 10}, {7, 0, 70, 36, 10}, {8, 0, 60, 30, 9},   {9, 0, 54, 24, 9},
+      {10, 0, 48, 24, 9}, {11, 0, 43, 16, 8}, {12, 0, 38, 16, 8},  {13, 0, 80, 36, 10},
+      {5, 0, 80, 36, 10}, {0, 0, 80, 36, 10}, {-3, 0, 80, 36, 10}, {-12, 0, 80, 36, 10},
+      {6, 2, 70, 36, 10}, {12, 2, 70, 36, 8}, {8, 12, 70, 36, 9},  {12, -1, 38, 16, 8},
+  };
+  for (const Case& c : cases) {
+    RunSettings.WeeksPerPage = c.weeksPerPage;
+    RunSettings.TitleMonth = c.titleMonth;
+    const std::vector<std::string> lines = LinesOf(DocumentText(WriteCalendarDocument));
+    const int m = c.messageFont;
+    const std::vector<std::string> sizing = {
+        "% LinesInPages=" + std::to_string(c.weeksPerPage) + "....DayHeight=50",
+        R"(\font\ftwo=cmssbx36)",
+        R"(\font\weekft=cmr36)",
+        R"(\font\dayft=cmr)" + std::to_string(c.dayFont),
+        R"(\font\msgft=cmr)" + std::to_string(m),
+        R"(\font\smsgft=cmr)" + std::to_string(m - 1),
+        R"(\font\ssmsgft=cmr)" + std::to_string(m - 2),
+        R"(\font\sssmsgft=cmr)" + std::to_string(m - 4),
+    };
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 14, lines.begin() + 22), sizing)
+        << c.weeksPerPage << " " << c.titleMonth;
+    EXPECT_EQ(lines[25], R"(\newdimen\dayht \dayht=)" + std::to_string(c.dayHeight) +
+                             "pt % height of the box containing each date")
+        << c.weeksPerPage << " " << c.titleMonth;
+  }
+}
+
+TEST_F(CalendarDocumentTest, TitleBannerOnlyForATitleMonth) {
+  const std::string banner = "%%%%% ready to go -- print a title banner %%%%\n";
+  const std::string last =
+      "%%%% macro that prints a box containing \\the\\daynumber and \\message %%%%\n"
+      "\\def\\message{}%\n"
+      "\\end{landscape}\n"
+      "\\end{document}\n";
+  struct Case {
+    int titleMonth;
+    std::string rows;
+  };
+  const Case cases[] = {
+      {2, banner + "\\centerline{\\ftwo \\hskip2.25in \\ {February}}\n\\vskip .3in\n" + last},
+      {9, banner + "\\centerline{\\ftwo \\hskip2.25in \\ {September}}\n\\vskip .3in\n" + last},
+      {0, banner + last},
+      {-1, banner + last},
+  };
+  for (const Case& c : cases) {
+    RunSettings.TitleMonth = c.titleMonth;
+    const std::string document = DocumentText(WriteCalendarDocument);
+    ASSERT_GE(document.size(), c.rows.size());
+    // An empty window: the banner rows end the preamble, the closing rows follow.
+    EXPECT_EQ(document.substr(document.size() - c.rows.size()), c.rows) << c.titleMonth;
+  }
+}
+
+}  // namespace
+}  // namespace wekset

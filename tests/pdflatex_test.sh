@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Makes a calendar with the built program and compiles it with pdflatex: the
+# document must compile without an error, have its pages, and show its day
+# numbers and event texts.
+# Usage: pdflatex_test.sh PROGRAM CASE
+set -u
+program=$(realpath "$1")
+name=$2
+
+if ! command -v pdflatex > /dev/null; then
+  if [ "${CI:-}" = true ]; then
+    echo "FAIL: pdflatex is not installed, and CI must run this test"
+    exit 1
+  fi
+  echo "SKIPPED: pdflatex is not installed"
+  exit 77
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() {
+  echo "FAIL $name: $*"
+  exit 1
+}
+
+# The source file, the first day of the window, its weeks, the expected pages,
+# and words that the events put on the pages.
+source_text="" first_day="" weeks=0 pages=0 words=() raw_input=false
+continuation_lines() {
+  for i in $(seq 1 "$2"); do printf '   %s line %d\n' "$1" "$i"; done
+}
+case $name in
+  weeks-per-page-[0-9]*)
+    per_page=${name#weeks-per-page-}
+    weeks=$((per_page + 1)) pages=2 first_day=2008-01-06
+    source_text=$(printf '2008/01/06 %02d %02d\n-2008/01\n09 Dentist\n15 Seminar\n%s\n' \
+      "$weeks" "$per_page" "$(continuation_lines Seminar 5)")
+    words=(Dentist Seminar January February)
+    ;;
+  short-form)
+    weeks=6 pages=1 first_day=2008-01-27
+    source_text=$'2008/02\n-2008/02\n18 10:00PM Dentist\n28 Calculus Exam 2\n'
+    words=(February January March 10:00PM Dentist Calculus Exam)
+    ;;
+  sixty-weeks)
+    weeks=60 pages=5 first_day=2007-12-09
+    source_text=$'2007/12/13 60 12\n-2008/01\n08 Dentist\n-2009/01\n31 Calculus\n'
+    words=(December January Dentist Calculus)
+    ;;
+  ninety-nine-weeks)
+    weeks=99 pages=9 first_day=2008-01-06
+    source_text=$'2008/01/06 99 12\n-2009/11\n28 Last\n'
+    words=(November Last)
+    ;;
+  empty-window)
+    weeks=0 pages=0 first_day=2008-06-01
+    source_text=$'2008/06/01 00\n'
+    ;;
+  continuation-lines)
+    weeks=2 pages=1 first_day=2008-06-01
+    source_text="2008/06/01 02"$'\n-2008/06\n'
+    for lines in 5 6 7 8 9; do
+      source_text+=$(printf '%02d Day%d\n%s' "$lines" "$lines" "$(continuation_lines "Lines$lines" "$lines")")$'\n'
+      words+=("Day$lines" "Lines$lines")
+    done
+    ;;
+  tex-commands)
+    weeks=1 pages=1 first_day=2008-06-01
+    source_text='2008/06/01 01
+-2008/06
+02 {\bf Bold} meeting
+03 \boxt{Boxed} text
+04 Rule\dayline below
+05 50\% off
+'
+    words=(Bold meeting Boxed text Rule below off)
+    ;;
+  sample)
+    weeks=60 pages=5 first_day=2007-12-09 raw_input=true
+    words=(PHSC Varnick Lorin Vesk Dentist Analysis Calculus CalculusExam Pellam Holbrath 555-0147)
+    ;;
+  *)
+    fail "no such case"
+    ;;
+esac
+
+if [ "$name" = sample ]; then
+  "$program" > /dev/null || fail "the sample was not written"
+else
+  printf '%s' "$source_text" > calendar.txt
+fi
+"$program" > console.txt || fail "wekset ended with status $?: $(cat console.txt)"
+grep -q '^\[wek.tex\] created successfully' console.txt || fail "wekset said: $(cat console.txt)"
+
+# 8-bit text in another encoding than UTF-8 needs the raw input encoding.
+input=wek.tex
+$raw_input && input='\UseRawInputEncoding\input{wek.tex}'
+pdflatex -interaction=nonstopmode -halt-on-error -jobname=wek "$input" > pdflatex.txt 2>&1 ||
+  fail "pdflatex ended with status $?: $(grep -A3 '^!' wek.log)"
+! grep -q '^!' wek.log || fail "errors in the log: $(grep -A3 '^!' wek.log)"
+
+if [ "$pages" -eq 0 ]; then
+  [ ! -e wek.pdf ] || fail "an empty window made pages"
+  grep -q 'No pages of output' wek.log || fail "pdflatex did not report an empty document"
+  echo "ok   $name: no pages"
+  exit 0
+fi
+actual_pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
+[ "$actual_pages" = "$pages" ] || fail "$actual_pages pages, expected $pages"
+
+pdftotext wek.pdf text.txt
+tr -s ' \t\f' '\n\n\n' < text.txt > tokens.txt
+# Every day number shows up at least as often as the window holds that day.
+for offset in $(seq 0 $((7 * weeks - 1))); do
+  date -d "$first_day + $offset day" +%-d
+done | sort | uniq -c | while read -r count day; do
+  found=$(grep -cx "$day" tokens.txt)
+  [ "$found" -ge "$count" ] || fail "day number $day shows $found times, expected $count"
+done || exit 1
+for word in "${words[@]}"; do
+  grep -qxF -- "$word" tokens.txt || fail "\"$word\" is not on the pages"
+done
+echo "ok   $name: $actual_pages pages"

@@ -1,0 +1,221 @@
+// The week grid: where rows, pages and banners fall, and how a day's text is
+// written into its box.
+#include "tex/week_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "source/calendar_window.h"
+#include "source/event_table.h"
+#include "source/run_settings.h"
+#include "test_support.h"
+#include "tex/month_names.h"
+
+namespace wekset {
+namespace {
+
+const std::string kWeekdayHeader =
+    "\n"
+    "\\weeknumber=0\n"
+    "\\hbox{%\n"
+    "\\weekbox \\weekbox \\weekbox \\weekbox \\weekbox \\weekbox \\weekbox\n"
+    "}\n"
+    "\\vskip -12pt\n"
+    "\n";
+
+class WeekGridTest : public FreshProcess {
+ protected:
+  std::string Grid(RunSettingsData settings) {
+    RunSettings = settings;
+    ComputeCalendarWindow();
+    FillMonthNames();
+    return DocumentText(WriteWeekGrid);
+  }
+
+  void AddEvent(std::int32_t offset, const std::string& text) {
+    const int entry = ++EventTable.EventCount;
+    EventTable.DayOffset[entry] = offset;
+    EventTable.DayText[entry].reset(new char[kDayTextSize]);
+    std::strcpy(EventTable.DayText[entry].get(), text.c_str());
+  }
+};
+
+TEST_F(WeekGridTest, ShortFormOpensWithTheHeaderAndTheJanuaryBanner) {
+  const std::string grid = Grid({2008, 2, 0, 6, 6, 2});
+  EXPECT_EQ(grid.substr(0, 400),
+            (kWeekdayHeader + "%% week 1 %% \n"
+                              "\\vskip-2pt\n"
+                              "\\hbox{% \n"
+                              "\\IsSunday=1\n"
+                              "%..............................  0  [2008. 1.27] [Sun]\n"
+                              "\\def\\firstday{\\fbox{January}}%\n"
+                              "\\setdaynumber{27}\n"
+                              "\\daybox\n"
+                              "\\def\\firstday{}%\n"
+                              "%..............................  1  [2008. 1.28] [Mon]\n"
+                              "\\setdaynumber{28}\n"
+                              "\\daybox\n"
+                              "%..............................  2  [2008. 1.29] [Tue]\n")
+                .substr(0, 400));
+  EXPECT_EQ(grid.find("\\vfill\\eject"), std::string::npos);
+  EXPECT_NE(grid.find("  5  [2008. 2. 1] [Fri]\n\\def\\firstday{\\fbox{February}}%\n"),
+            std::string::npos);
+  EXPECT_NE(grid.find(" 34  [2008. 3. 1] [Sat]\n\\def\\firstday{\\fbox{March}}%\n"),
+            std::string::npos);
+  const std::string end =
+      "%.............................. 41  [2008. 3. 8] [Sat]\n"
+      "\\setdaynumber{8}\n"
+      "\\daybox\n"
+      "}\n"
+      "\\end{landscape}\n"
+      "\\end{document}\n";
+  EXPECT_EQ(grid.substr(grid.size() - end.size()), end);
+}
+
+// The week numbers that follow a page break, and the number of header rows.
+struct Pages {
+  std::vector<int> breaksBefore;
+  int headers = 0;
+  int rows = 0;
+  bool operator==(const Pages&) const = default;
+};
+
+void PrintTo(const Pages& pages, std::ostream* out) {
+  *out << "breaks before weeks";
+  for (int week : pages.breaksBefore) *out << " " << week;
+  *out << ", " << pages.headers << " headers, " << pages.rows << " rows";
+}
+
+Pages PagesOf(const std::string& grid) {
+  Pages pages;
+  const std::vector<std::string> lines = LinesOf(grid);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] == "\\weeknumber=0") ++pages.headers;
+    if (lines[i].starts_with("%% week ")) ++pages.rows;
+    if (lines[i] == "\\vfill\\eject") {
+      EXPECT_EQ(lines.at(i + 1), "");
+      EXPECT_EQ(lines.at(i + 2), "");
+      EXPECT_EQ(lines.at(i + 3), "\\weeknumber=0");
+      const std::string& week = lines.at(i + 9);
+      pages.breaksBefore.push_back(std::stoi(week.substr(std::strlen("%% week "))));
+    }
+  }
+  return pages;
+}
+
+TEST_F(WeekGridTest, PagesBreakOnTheRemainderOfTheWeekCounter) {
+  struct Case {
+    RunSettingsData settings;
+    Pages pages;
+  };
+  const Case cases[] = {
+      {{2007, 12, 13, 60, 12, 0}, {{13, 25, 37, 49}, 5, 60}},
+      {{2007, 12, 13, 60, -12, 0}, {{13, 25, 37, 49}, 5, 60}},
+      {{2007, 12, 13, 13, 6, 0}, {{7, 13}, 3, 13}},
+      {{2007, 12, 13, 99, 12, 0}, {{13, 25, 37, 49, 61, 73, 85, 97}, 9, 99}},
+      {{2007, 12, 13, 5, 2, 0}, {{3, 5}, 3, 5}},
+      {{2007, 12, 13, 20, 1, 0}, {{}, 0, 20}},
+      {{2007, 12, 13, 20, -1, 0}, {{}, 0, 20}},
+      {{2007, 12, 13, 0, 6, 0}, {{}, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PagesOf(Grid(c.settings)), c.pages)
+        << c.settings.WeekCount << " weeks, " << c.settings.WeeksPerPage << " a page";
+  }
+}
+
+TEST_F(WeekGridTest, AnEmptyWindowWritesOnlyTheClosingLines) {
+  EXPECT_EQ(Grid({2007, 12, 13, 0, 6, 0}), "\\end{landscape}\n\\end{document}\n");
+  EXPECT_EQ(Grid({2007, 12, 13, -9, 6, 0}), "\\end{landscape}\n\\end{document}\n");
+}
+
+TEST_F(WeekGridTest, AWindowStartingOnTheFirstNamesItsMonthOnce) {
+  const std::string grid = Grid({2008, 6, 1, 1, 6, 0});
+  EXPECT_NE(grid.find("%..............................  0  [2008. 6. 1] [Sun]\n"
+                      "\\def\\firstday{\\fbox{June}}%\n"
+                      "\\setdaynumber{1}\n"
+                      "\\daybox\n"
+                      "\\def\\firstday{}%\n"
+                      "%..............................  1  [2008. 6. 2] [Mon]\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(grid.begin(), grid.end(), '{'), std::count(grid.begin(), grid.end(), '}'));
+  // Header, row opening, three lines a day, the banner's two, row closing, document closing.
+  EXPECT_EQ(LinesOf(grid).size(), 7u + 4 + 7 * 3 + 2 + 1 + 2);
+}
+
+TEST_F(WeekGridTest, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
+  auto lines = [](int count) {
+    std::string text = "event";
+    for (int i = 0; i < count; ++i) text += "\\vskip1pt    line";
+    return text;
+  };
+  AddEvent(1, "10:00PM Dentist");
+  AddEvent(1, "second entry, never printed");
+  AddEvent(2, lines(4));
+  AddEvent(3, lines(5));
+  AddEvent(4, lines(9));
+  AddEvent(5, lines(10));
+  AddEvent(6, "50% {\\bf off} #1 ~");
+  AddEvent(-1, "before the window");
+  AddEvent(7, "after the window");
+  const std::string grid = Grid({2008, 6, 1, 1, 6, 0});
+  const std::string box = "\\def\\message{\\vbox{";
+  for (const std::string& expected : {
+           "\\setdaynumber{2}\n" + box + "{ 10:00PM Dentist }}}%\n\\daybox\n",
+           "\\setdaynumber{3}\n" + box + "{ " + lines(4) + " }}}%\n\\daybox\n",
+           "\\setdaynumber{4}\n" + box + "{\\vskip-14pt  " + lines(5) + " }}}%\n\\daybox\n",
+           "\\setdaynumber{5}\n" + box + "{\\vskip-26pt \\sssmsgft  " + lines(9) +
+               " }}}%\n\\daybox\n",
+           "\\setdaynumber{6}\n" + box + "{ " + lines(10) + " }}}%\n\\daybox\n",
+           "\\setdaynumber{7}\n" + box + "{ 50% {\\bf off} #1 ~ }}}%\n\\daybox\n",
+       }) {
+    EXPECT_NE(grid.find(expected), std::string::npos) << expected;
+  }
+  EXPECT_NE(grid.find("\\setdaynumber{1}\n\\daybox\n"), std::string::npos);
+  for (const char* hidden : {"second entry", "before the window", "after the window"}) {
+    EXPECT_EQ(grid.find(hidden), std::string::npos) << hidden;
+  }
+}
+
+TEST(MessageSizing, PrefixesForFiveToNineLines) {
+  const char* expected[] = {"",
+                            "",
+                            "",
+                            "",
+                            "",
+                            "\\vskip-14pt ",
+                            "\\vskip-28pt ",
+                            "\\vskip-26pt \\smsgft ",
+                            "\\vskip-26pt \\ssmsgft ",
+                            "\\vskip-26pt \\sssmsgft ",
+                            "",
+                            ""};
+  for (int count = 0; count < 12; ++count) EXPECT_STREQ(MessageSizing(count), expected[count]);
+}
+
+TEST(CountOccurrences, CountsOverlappingMatches) {
+  struct Case {
+    const char* needle;
+    const char* text;
+    int count;
+  };
+  const Case cases[] = {
+      {"aa", "aaaa", 3},
+      {"aaaaa", "aaaa", 0},
+      {"vskip1pt", "no mark", 0},
+      {"vskip1pt", "\\vskip1pt ", 1},
+      {"", "abc", 4},
+      {"", "", 1},
+      {"vskip1pt", "a\\vskip1pt b\\vskip1pt c", 2},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CountOccurrences(c.needle, c.text), c.count) << c.needle << " in " << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace wekset
