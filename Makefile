@@ -1,8 +1,14 @@
-# Set-up and everyday commands: `make run` and `make test`.
+# Set-up and everyday commands. `make run` makes a calendar from the bundled
+# example; `make test` builds and runs every test, under the sanitizers too,
+# and fuzzes for a while where clang is installed.
 BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test clean
+.PHONY: all build run test test-sanitized fuzz install bench clean
 
 all: build
 
@@ -28,6 +34,37 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitized
+	@if command -v clang++ > /dev/null; then \
+	  $(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SECONDS); \
+	else \
+	  echo "clang++ is not installed: not fuzzing"; \
+	fi
+
+# The whole suite again, with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DWEKSET_WERROR=ON -DWEKSET_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Fuzzes whole runs for FUZZ_SECONDS, from the seed corpus in tests/fuzz.
+# New inputs stay in $(FUZZ_BUILD)/corpus, findings in $(FUZZ_BUILD)/.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/wekset_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
+
+# Installs the program and its manual page under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Speed and peak memory on large inputs.
+bench: build
+	bench/run.sh $(BUILD)/wekset
 
 clean:
-	rm -rf $(BUILD) run
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) run

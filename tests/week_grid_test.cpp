@@ -44,38 +44,6 @@ class WeekGridTest : public FreshProcess {
   }
 };
 
-TEST_F(WeekGridTest, ShortFormOpensWithTheHeaderAndTheJanuaryBanner) {
-  const std::string grid = Grid({2008, 2, 0, 6, 6, 2});
-  EXPECT_EQ(grid.substr(0, 400),
-            (kWeekdayHeader + "%% week 1 %% \n"
-                              "\\vskip-2pt\n"
-                              "\\hbox{% \n"
-                              "\\IsSunday=1\n"
-                              "%..............................  0  [2008. 1.27] [Sun]\n"
-                              "\\def\\firstday{\\fbox{January}}%\n"
-                              "\\setdaynumber{27}\n"
-                              "\\daybox\n"
-                              "\\def\\firstday{}%\n"
-                              "%..............................  1  [2008. 1.28] [Mon]\n"
-                              "\\setdaynumber{28}\n"
-                              "\\daybox\n"
-                              "%..............................  2  [2008. 1.29] [Tue]\n")
-                .substr(0, 400));
-  EXPECT_EQ(grid.find("\\vfill\\eject"), std::string::npos);
-  EXPECT_NE(grid.find("  5  [2008. 2. 1] [Fri]\n\\def\\firstday{\\fbox{February}}%\n"),
-            std::string::npos);
-  EXPECT_NE(grid.find(" 34  [2008. 3. 1] [Sat]\n\\def\\firstday{\\fbox{March}}%\n"),
-            std::string::npos);
-  const std::string end =
-      "%.............................. 41  [2008. 3. 8] [Sat]\n"
-      "\\setdaynumber{8}\n"
-      "\\daybox\n"
-      "}\n"
-      "\\end{landscape}\n"
-      "\\end{document}\n";
-  EXPECT_EQ(grid.substr(grid.size() - end.size()), end);
-}
-
 // The week numbers that follow a page break, and the number of header rows.
 struct Pages {
   std::vector<int> breaksBefore;
@@ -135,6 +103,7 @@ TEST_F(WeekGridTest, AnEmptyWindowWritesOnlyTheClosingLines) {
 
 TEST_F(WeekGridTest, AWindowStartingOnTheFirstNamesItsMonthOnce) {
   const std::string grid = Grid({2008, 6, 1, 1, 6, 0});
+  EXPECT_TRUE(grid.starts_with(kWeekdayHeader));
   EXPECT_NE(grid.find("%..............................  0  [2008. 6. 1] [Sun]\n"
                       "\\def\\firstday{\\fbox{June}}%\n"
                       "\\setdaynumber{1}\n"

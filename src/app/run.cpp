@@ -3,6 +3,7 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -25,6 +26,18 @@ namespace {
 
 constexpr const char* kDefaultSourceName = "calendar.txt";
 constexpr const char* kOutputName = "wek.tex";
+
+constexpr const char* kUsage =
+    "Usage: wekset [SourceFile]\n"
+    "Makes the LaTeX calendar wek.tex from SourceFile, by default calendar.txt;\n"
+    "then \"pdflatex wek.tex\" makes wek.pdf. Without a readable source file, or\n"
+    "with a header line it cannot use, wekset writes a sample calendar.txt that\n"
+    "documents the format, never over an existing file.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n"
+    "\n"
+    "A source file named like an option is given as ./--help. See wekset(1).\n";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -59,6 +72,14 @@ void ResetProcessState() {
 
 int Run(int argc, char* argv[]) {
   const char* sourceName = argc > 1 ? argv[1] : kDefaultSourceName;
+  if (std::strcmp(sourceName, "--help") == 0 || std::strcmp(sourceName, "-h") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (std::strcmp(sourceName, "--version") == 0) {
+    std::printf("wekset %s\n", WEKSET_VERSION);
+    return 0;
+  }
   FileHandle sourceFile = OpenSource(sourceName);
   if (sourceFile == nullptr) {
     std::printf("Need a source file, like calendar.txt\n");

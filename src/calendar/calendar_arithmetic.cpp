@@ -2,6 +2,8 @@
 // that no input year, however far away, makes them slow or overflow.
 #include "calendar/calendar_arithmetic.h"
 
+#include <algorithm>
+
 namespace wekset {
 
 CalendarDate ConvertedDate;
@@ -20,12 +22,17 @@ std::int64_t LeapYearsThrough(std::int64_t year) {
 
 // Years before 2000 count 365 days each, leap or not, as DateToSerial has it.
 std::int64_t SerialOf(std::int64_t year, std::int32_t month, std::int64_t day) {
+  // Days of a common year before the 1st of each month; every month above 12
+  // counts the whole year, every month below 1 none of it.
+  static constexpr std::int64_t kDaysBefore[] = {0,   31,  59,  90,  120, 151, 181,
+                                                 212, 243, 273, 304, 334, 365};
   std::int64_t serial = (year - kFirstYear) * 365 + 1;
   if (year > kFirstYear) {
     serial += LeapYearsThrough(year - 1) - LeapYearsThrough(kFirstYear - 1);
   }
-  const auto y = static_cast<std::int32_t>(year);
-  for (std::int32_t m = 1; m < month && m <= 12; ++m) serial += DaysInMonth(m, y);
+  const std::int32_t monthsBefore = month < 1 ? 0 : std::min(month, 13) - 1;
+  serial += kDaysBefore[monthsBefore];
+  if (monthsBefore >= 2 && IsLeapYear(static_cast<std::int32_t>(year))) ++serial;
   return serial + day;
 }
 

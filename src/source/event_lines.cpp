@@ -30,8 +30,11 @@ void ReadMonthMarker(std::string_view line, CurrentMonth& current) {
   current = CurrentMonth{true, FieldValue(line, 1, 4), FieldValue(line, 6, 2)};
 }
 
+// The console of a large body is mostly these reports, so they are written
+// with fputs rather than printf.
 void ReportTooMuchText(const char* line) {
-  std::printf("Too much text for one day: at most %zu characters.\n", kMaxDayTextLength);
+  static_assert(kMaxDayTextLength == 511);
+  std::fputs("Too much text for one day: at most 511 characters.\n", stdout);
   ReportFormatError(line);
 }
 
@@ -52,7 +55,8 @@ void ReadEventLine(char* line, const CurrentMonth& current) {
   }
   if (text.size() - 3 > kMaxDayTextLength) return ReportTooMuchText(line);
   if (EventTable.EventCount == kMaxEvents) {
-    std::printf("Too many events: at most %d are kept.\n", kMaxEvents);
+    static_assert(kMaxEvents == 3659);
+    std::fputs("Too many events: at most 3659 are kept.\n", stdout);
     return ReportFormatError(line);
   }
   char* dayText = new (std::nothrow) char[kDayTextSize];
@@ -114,8 +118,11 @@ int DeleteChars(char* text, std::int32_t position, std::int32_t count) {
 }
 
 void ReportFormatError(const char* line) {
-  std::printf("~~~~~~~~~~~~~\"calendar.txt\" format error. ");
-  std::printf("The following line is not processed.\n[%s]\n", line);
+  // The format error and the notice share one console line.
+  std::fputs("~~~~~~~~~~~~~\"calendar.txt\" format error. The following line is not processed.\n[",
+             stdout);
+  std::fputs(line, stdout);
+  std::fputs("]\n", stdout);
 }
 
 }  // namespace wekset

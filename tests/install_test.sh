@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs into a temporary DESTDIR and makes a calendar with the installed
+# program. Usage: install_test.sh BUILD_DIR
+set -u
+build=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+DESTDIR=$root cmake --install "$build" --prefix /opt/wekset > /dev/null || fail "cmake --install failed"
+program=$root/opt/wekset/bin/wekset
+[ -x "$program" ] || fail "no program at $program"
+[ -f "$root/opt/wekset/share/man/man1/wekset.1" ] || fail "no manual page"
+[ "$("$program" --version)" = "wekset 1.0.0" ] || fail "--version says $("$program" --version)"
+
+mkdir "$root/work" && cd "$root/work" || exit 1
+printf '2008/02\n-2008/02\n18 10:00PM Dentist\n' > calendar.txt
+"$program" > console.txt || fail "the installed program ended with status $?"
+grep -q '^\[wek.tex\] created successfully' console.txt || fail "it said: $(cat console.txt)"
+grep -qF '\def\message{\vbox{{ 10:00PM Dentist }}}%' wek.tex || fail "wek.tex lacks the event"
+echo "ok   installed and ran $program"

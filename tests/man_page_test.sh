@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The manual page renders without a warning and lists every console message.
+# Usage: man_page_test.sh MAN_PAGE
+set -u
+page=$1
+if ! command -v man > /dev/null; then
+  [ "${CI:-}" = true ] && { echo "FAIL: man is not installed, and CI must check"; exit 1; }
+  echo "SKIPPED: man is not installed"
+  exit 77
+fi
+warnings=$(mktemp)
+trap 'rm -f "$warnings"' EXIT
+text=$(LC_ALL=C MANWIDTH=200 man --warnings -l "$page" 2> "$warnings") || { echo "FAIL: man failed"; exit 1; }
+[ ! -s "$warnings" ] || { echo "FAIL: warnings:"; cat "$warnings"; exit 1; }
+failed=0
+while IFS= read -r expected; do
+  grep -qF -- "$expected" <<< "$text" || { echo "FAIL: missing \"$expected\""; failed=1; }
+done << 'LIST'
+NAME
+SYNOPSIS
+DESCRIPTION
+OPTIONS
+SOURCE FILE
+MESSAGES
+EXIT STATUS
+FILES
+MAKING THE PDF
+wekset [SourceFile]
+Need a source file, like calendar.txt
+[calendar.txt] created. Edit it for your needs.
+[calendar.txt] already exists. It was left unchanged.
+[calendar.txt] cannot be created.
+The first line of sourcefile must be like '2008/05' for May
+Calendars can be made for 2000/03/05 to 2099/12/31 only.
+...so far so good.......................................
+Error in [year/month/day]:  [2008/2/30] became [2008/3/1].
+~~~~~~~~~~~~~"calendar.txt" format error. The following line is not processed.
+Too much text for one day: at most 511 characters.
+Too many events: at most 3659 are kept.
+[wek.tex] cannot be created.
+[wek.tex] is the source file. It was left unchanged.
+[wek.tex] could not be written completely.
+[wek.tex] created successfully. Do "pdflatex wek.tex" now
+pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
+LIST
+[ "$failed" -eq 0 ] && echo "ok   the manual page"
