@@ -30,8 +30,6 @@ void ReadMonthMarker(std::string_view line, CurrentMonth& current) {
   current = CurrentMonth{true, FieldValue(line, 1, 4), FieldValue(line, 6, 2)};
 }
 
-// The console of a large body is mostly these reports, so they are written
-// with fputs rather than printf.
 void ReportTooMuchText(const char* line) {
   static_assert(kMaxDayTextLength == 511);
   std::fputs("Too much text for one day: at most 511 characters.\n", stdout);
@@ -117,8 +115,10 @@ int DeleteChars(char* text, std::int32_t position, std::int32_t count) {
   return 1;
 }
 
+// The console of a large body is mostly reports of rejected lines, so they
+// are written with fputs rather than printf. The format error and the notice
+// share one console line.
 void ReportFormatError(const char* line) {
-  // The format error and the notice share one console line.
   std::fputs("~~~~~~~~~~~~~\"calendar.txt\" format error. The following line is not processed.\n[",
              stdout);
   std::fputs(line, stdout);

@@ -36,8 +36,7 @@ bool ReadHeaderLine(SourceStream& source, char* line) {
   if (header.size() == 7) settings.TitleMonth = settings.StartMonth;
   settings.StartYear = FieldValue(header, 0, 4);
 
-  // A month without a name or weekday code, a day that would move the start
-  // forward, and pages of no weeks have no calendar to make.
+  // Malformed too: a month without a name, a negative day, no weeks a page.
   if (settings.StartMonth < 1 || settings.StartMonth > 12 || settings.StartDay < 0 ||
       settings.WeeksPerPage == 0) {
     return Reject(line, kFormat);
