@@ -48,15 +48,19 @@ test-sanitized:
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
-# Fuzzes whole runs for FUZZ_SECONDS, from the seed corpus in tests/fuzz.
-# New inputs stay in $(FUZZ_BUILD)/corpus, findings in $(FUZZ_BUILD)/.
+# Fuzzes for FUZZ_SECONDS in all, from the seed corpus in tests/fuzz: two
+# thirds on the pipeline in memory, the rest on whole runs in a temporary
+# directory. New inputs stay in $(FUZZ_BUILD)/corpus, findings in $(FUZZ_BUILD)/.
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/wekset_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) * 2 / 3 )) -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
+	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) * 2 / 3 )) \
+	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ \
+	  $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
 
 # Installs the program and its manual page under $(DESTDIR)$(PREFIX).
 install: build

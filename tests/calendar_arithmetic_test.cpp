@@ -83,17 +83,14 @@ TEST(CalendarArithmetic, SerialToDate) {
       {-364, 0, 1998, 12, 31},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(SerialToDate(c.serial), c.code) << c.serial;
-    EXPECT_EQ(ConvertedDate.year, c.year) << c.serial;
-    EXPECT_EQ(ConvertedDate.month, c.month) << c.serial;
-    EXPECT_EQ(ConvertedDate.day, c.day) << c.serial;
+    const CalendarDate date = SerialToDate(c.serial);
+    EXPECT_EQ(DayKindOf(date), c.code) << c.serial;
+    EXPECT_EQ(date, (CalendarDate{c.year, c.month, c.day})) << c.serial;
   }
 }
 
 TEST(CalendarArithmetic, TwentyNinthFebruary2000BecomesFirstOfMarch) {
-  SerialToDate(DateToSerial(2000, 2, 29));
-  EXPECT_EQ(ConvertedDate.month, 3);
-  EXPECT_EQ(ConvertedDate.day, 1);
+  EXPECT_EQ(SerialToDate(DateToSerial(2000, 2, 29)), (CalendarDate{2000, 3, 1}));
 }
 
 TEST(CalendarArithmetic, WeekdayOf) {
@@ -147,10 +144,7 @@ TEST(CalendarArithmetic, WholeRangeRoundTripsAndWeekdaysFollowSerials) {
       for (int day = year == 1999 ? 31 : 1; day <= DaysInMonth(month, year); ++day) {
         const DaySerial serial = DateToSerial(year, month, day);
         ASSERT_EQ(serial, expected) << year << "/" << month << "/" << day;
-        SerialToDate(serial);
-        ASSERT_EQ(ConvertedDate.year, year);
-        ASSERT_EQ(ConvertedDate.month, month);
-        ASSERT_EQ(ConvertedDate.day, day);
+        ASSERT_EQ(SerialToDate(serial), (CalendarDate{year, month, day}));
         // The weekday formula has a 29 February 2000; the serials do not.
         const Weekday weekday = serial <= 60 ? (serial + 4) % 7 : (serial + 5) % 7;
         ASSERT_EQ(WeekdayOf(month, day, year), weekday) << year << "/" << month << "/" << day;
@@ -167,10 +161,12 @@ TEST(CalendarArithmetic, FarYearsFollowTheYearByYearCount) {
   DaySerial newYear = 2;  // 1 January 2000
   for (int year = 2000; year <= 9999; ++year) {
     ASSERT_EQ(DateToSerial(year, 1, 1), newYear) << year;
-    ASSERT_EQ(SerialToDate(newYear - 1), 0) << year;
-    ASSERT_EQ(ConvertedDate.year, year - 1);
-    ASSERT_EQ(SerialToDate(newYear + 59), IsLeapYear(year) ? 1 : 2) << year;
-    ASSERT_EQ(ConvertedDate.month, IsLeapYear(year) ? 2 : 3) << year;
+    const CalendarDate newYearsEve = SerialToDate(newYear - 1);
+    ASSERT_EQ(DayKindOf(newYearsEve), 0) << year;
+    ASSERT_EQ(newYearsEve.year, year - 1);
+    const CalendarDate sixtieth = SerialToDate(newYear + 59);
+    ASSERT_EQ(DayKindOf(sixtieth), IsLeapYear(year) ? 1 : 2) << year;
+    ASSERT_EQ(sixtieth.month, IsLeapYear(year) ? 2 : 3) << year;
     newYear += IsLeapYear(year) ? 366 : 365;
   }
 }
@@ -178,11 +174,11 @@ TEST(CalendarArithmetic, FarYearsFollowTheYearByYearCount) {
 TEST(CalendarArithmetic, ExtremeSerialsConvertToRealDates) {
   for (DaySerial serial : {std::numeric_limits<DaySerial>::min(), -5, DaySerial{0},
                            std::numeric_limits<DaySerial>::max()}) {
-    SerialToDate(serial);
-    EXPECT_GE(ConvertedDate.month, 1) << serial;
-    EXPECT_LE(ConvertedDate.month, 12) << serial;
-    EXPECT_GE(ConvertedDate.day, 1) << serial;
-    EXPECT_LE(ConvertedDate.day, DaysInMonth(ConvertedDate.month, ConvertedDate.year)) << serial;
+    const CalendarDate date = SerialToDate(serial);
+    EXPECT_GE(date.month, 1) << serial;
+    EXPECT_LE(date.month, 12) << serial;
+    EXPECT_GE(date.day, 1) << serial;
+    EXPECT_LE(date.day, DaysInMonth(date.month, date.year)) << serial;
   }
 }
 

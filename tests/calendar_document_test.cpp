@@ -8,16 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "source/calendar_window.h"
-#include "source/run_settings.h"
 #include "test_support.h"
 
 namespace wekset {
 namespace {
 
-class CalendarDocumentTest : public FreshProcess {};
+// The document of an empty window, which is all preamble.
+std::string Document(std::int32_t weeksPerPage, std::int32_t titleMonth) {
+  const RunSettings settings{0, 0, 0, 6, weeksPerPage, titleMonth};
+  return DocumentText([&](std::FILE* out) {
+    WriteCalendarDocument(out, settings, CalendarWindow(), EventTable());
+  });
+}
 
-TEST_F(CalendarDocumentTest, FontsAndBoxHeightFollowTheWeeksPerPageAndTheTitle) {
+TEST(CalendarDocument, FontsAndBoxHeightFollowTheWeeksPerPageAndTheTitle) {
   struct Case {
     int weeksPerPage, titleMonth;
     int dayHeight, dayFont, messageFont;
@@ -29,9 +33,7 @@ TEST_F(CalendarDocumentTest, FontsAndBoxHeightFollowTheWeeksPerPageAndTheTitle) 
       {6, 2, 70, 36, 10}, {12, 2, 70, 36, 8}, {8, 12, 70, 36, 9},  {12, -1, 38, 16, 8},
   };
   for (const Case& c : cases) {
-    RunSettings.WeeksPerPage = c.weeksPerPage;
-    RunSettings.TitleMonth = c.titleMonth;
-    const std::vector<std::string> lines = LinesOf(DocumentText(WriteCalendarDocument));
+    const std::vector<std::string> lines = LinesOf(Document(c.weeksPerPage, c.titleMonth));
     const int m = c.messageFont;
     const std::vector<std::string> sizing = {
         "% LinesInPages=" + std::to_string(c.weeksPerPage) + "....DayHeight=50",
@@ -51,7 +53,7 @@ TEST_F(CalendarDocumentTest, FontsAndBoxHeightFollowTheWeeksPerPageAndTheTitle) 
   }
 }
 
-TEST_F(CalendarDocumentTest, TitleBannerOnlyForATitleMonth) {
+TEST(CalendarDocument, TitleBannerOnlyForATitleMonth) {
   const std::string banner = "%%%%% ready to go -- print a title banner %%%%\n";
   const std::string last =
       "%%%% macro that prints a box containing \\the\\daynumber and \\message %%%%\n"
@@ -69,8 +71,7 @@ TEST_F(CalendarDocumentTest, TitleBannerOnlyForATitleMonth) {
       {-1, banner + last},
   };
   for (const Case& c : cases) {
-    RunSettings.TitleMonth = c.titleMonth;
-    const std::string document = DocumentText(WriteCalendarDocument);
+    const std::string document = Document(6, c.titleMonth);
     ASSERT_GE(document.size(), c.rows.size());
     // An empty window: the banner rows end the preamble, the closing rows follow.
     EXPECT_EQ(document.substr(document.size() - c.rows.size()), c.rows) << c.titleMonth;

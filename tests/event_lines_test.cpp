@@ -4,31 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <memory_resource>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "source/calendar_window.h"
-#include "source/event_table.h"
 #include "source/header_line.h"
 #include "test_support.h"
-
-namespace {
-bool gFailAllocations = false;
-}  // namespace
-
-// Lets a test make the day texts' allocation fail.
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  if (gFailAllocations) return nullptr;
-  try {
-    return ::operator new[](size);
-  } catch (...) {
-    return nullptr;
-  }
-}
 
 namespace wekset {
 namespace {
@@ -43,11 +26,9 @@ void PrintTo(const Entry& entry, std::ostream* out) {
   *out << "{" << entry.offset << ", \"" << entry.text << "\"}";
 }
 
-std::vector<Entry> Entries() {
+std::vector<Entry> Entries(const EventTable& table) {
   std::vector<Entry> entries;
-  for (int i = 1; i <= EventTable.EventCount; ++i) {
-    entries.push_back({EventTable.DayOffset[i], EventTable.DayText[i].get()});
-  }
+  for (const EventEntry& entry : table.entries) entries.push_back({entry.DayOffset, entry.DayText});
   return entries;
 }
 
@@ -56,23 +37,18 @@ std::string NotProcessed(const std::string& line) {
          line + "]\n";
 }
 
-class EventLinesTest : public FreshProcess {
- protected:
-  // Reads a source whose header line is "2008/02": the window starts on
-  // Sunday 27 January 2008, serial 2949, and holds 42 days.
-  std::string ReadBody(const std::string& body) {
-    TestSource source("2008/02\n" + body);
-    std::vector<char> line(kLineBufferSize);
-    return ConsoleOf([&] {
-             ReadHeaderLine(source.stream(), line.data());
-             ComputeCalendarWindow();
-             ReadEventLines(source.stream(), line.data());
-           })
-        .substr(std::strlen("[2008/02]\n"));
-  }
-};
+// Reads a body under the header line "2008/02": the window starts on Sunday
+// 27 January 2008, serial 2949, and holds 42 days. Returns the console.
+std::string ReadBody(const std::string& body, EventTable& table) {
+  TestSource source(body);
+  TestConsole console;
+  const CalendarWindow window = ComputeCalendarWindow({2008, 2, 0, 6, 6, 2});
+  ReadEventLines(source.stream(), window, table, console.console);
+  return console.Text();
+}
 
-TEST_F(EventLinesTest, EveryKindOfLine) {
+TEST(EventLines, EveryKindOfLine) {
+  EventTable table;
   const std::string console = ReadBody(
       "-2008/02\n"
       "18 10:00PM Dentist\n"
@@ -111,7 +87,8 @@ TEST_F(EventLinesTest, EveryKindOfLine) {
       "\xFF\xFE"
       " 12345\n"
       "21 ab\n"
-      "21 Last line without a line feed");
+      "21 Last line without a line feed",
+      table);
   EXPECT_EQ(console, NotProcessed("1 Dentist") + NotProcessed("18") + NotProcessed("7") +
                          NotProcessed("00 zero day") + NotProcessed("xx no digits") +
                          "Error in [year/month/day]:  [2008/2/30] became [2008/3/1].\n" +
@@ -122,70 +99,75 @@ TEST_F(EventLinesTest, EveryKindOfLine) {
                          NotProcessed("05 month zero") + NotProcessed("30 Before the calendar") +
                          "Error in [year/month/day]:  [2000/2/29] became [2000/3/1].\n" +
                          NotProcessed("29 No leap day in 2000") + NotProcessed("\xFF\xFE 12345"));
-  EXPECT_EQ(Entries(), (std::vector<Entry>{
-                           {22,
-                            "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    after a "
-                            "rejected line"},
-                           {33, "Leap day"},
-                           {9, "one digit"},
-                           {11, "tab"},
-                           {22, "Second entry for the 18th"},
-                           {95, "Outside the window"},
-                           {-2948, "First day of the calendar"},
-                           {24, "One-digit month marker"},
-                           {25, "ab"},
-                       }));
+  EXPECT_EQ(Entries(table), (std::vector<Entry>{
+                                {22,
+                                 "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    after a "
+                                 "rejected line"},
+                                {33, "Leap day"},
+                                {9, "one digit"},
+                                {11, "tab"},
+                                {22, "Second entry for the 18th"},
+                                {95, "Outside the window"},
+                                {-2948, "First day of the calendar"},
+                                {24, "One-digit month marker"},
+                                {25, "ab"},
+                            }));
 }
 
-TEST_F(EventLinesTest, EventLinesBeforeAnyMonthMarkerAreNotProcessed) {
-  EXPECT_EQ(ReadBody("18 Too early\n   no entry to continue\n-2008/02\n19 In time\n"),
+TEST(EventLines, EventLinesBeforeAnyMonthMarkerAreNotProcessed) {
+  EventTable table;
+  EXPECT_EQ(ReadBody("18 Too early\n   no entry to continue\n-2008/02\n19 In time\n", table),
             NotProcessed("18 Too early"));
-  EXPECT_EQ(Entries(), (std::vector<Entry>{{23, "In time"}}));
+  EXPECT_EQ(Entries(table), (std::vector<Entry>{{23, "In time"}}));
 }
 
-TEST_F(EventLinesTest, TextPassesThroughUnchanged) {
+TEST(EventLines, TextPassesThroughUnchanged) {
   const std::string text = "50% {\\bf bold} \\dayline $x_1$ & #1 ~ \xB0\xA1\xFF\x01\t\r end";
-  EXPECT_EQ(ReadBody("-2008/02\n18 " + text + "\n"), "");
-  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, text}}));
+  EventTable table;
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + text + "\n", table), "");
+  EXPECT_EQ(Entries(table), (std::vector<Entry>{{22, text}}));
 }
 
-TEST_F(EventLinesTest, NulEndsTheLineAndCarriageReturnsBeforeLineFeedsAreDropped) {
-  EXPECT_EQ(ReadBody(std::string("-2008/02\r\n18 before\0after\r\n   cont\r\n", 36)), "");
-  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, "before\\vskip1pt    cont"}}));
+TEST(EventLines, NulEndsTheLineAndCarriageReturnsBeforeLineFeedsAreDropped) {
+  EventTable table;
+  EXPECT_EQ(ReadBody(std::string("-2008/02\r\n18 before\0after\r\n   cont\r\n", 36), table), "");
+  EXPECT_EQ(Entries(table), (std::vector<Entry>{{22, "before\\vskip1pt    cont"}}));
 }
 
-TEST_F(EventLinesTest, ADayHoldsAtMost511Characters) {
+TEST(EventLines, ADayHoldsAtMost511Characters) {
   const std::string kTooMuch = "Too much text for one day: at most 511 characters.\n";
   const std::string full = std::string(510, 'a') + "b";
   const std::string over = std::string(512, 'c');
-  EXPECT_EQ(ReadBody("-2008/02\n18 " + full + "\n19 " + over + "\n   more\n"),
+  EventTable table;
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + full + "\n19 " + over + "\n   more\n", table),
             kTooMuch + NotProcessed("19 " + over) + kTooMuch + NotProcessed("   more"));
-  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, full}}));
+  EXPECT_EQ(Entries(table), (std::vector<Entry>{{22, full}}));
 
   // 10 characters of mark and 5 of line fill a text of 496 exactly.
   const std::string filled = std::string(496, 'd');
-  EXPECT_EQ(ReadBody("-2008/02\n18 " + filled + "\n   ef\n   gh\n"),
+  EventTable filledTable;
+  EXPECT_EQ(ReadBody("-2008/02\n18 " + filled + "\n   ef\n   gh\n", filledTable),
             kTooMuch + NotProcessed("   gh"));
-  EXPECT_EQ(Entries(), (std::vector<Entry>{{22, filled + "\\vskip1pt    ef"}}));
+  EXPECT_EQ(Entries(filledTable), (std::vector<Entry>{{22, filled + "\\vskip1pt    ef"}}));
 }
 
-TEST_F(EventLinesTest, TheTableKeeps3659Entries) {
+TEST(EventLines, TheTableKeeps3659Entries) {
   std::string body = "-2008/02\n";
   for (int i = 0; i < 3659; ++i) body += "18 kept\n";
   body += "19 one too many\n   still continues the last entry\n";
-  EXPECT_EQ(ReadBody(body),
+  EventTable table;
+  EXPECT_EQ(ReadBody(body, table),
             "Too many events: at most 3659 are kept.\n" + NotProcessed("19 one too many"));
-  ASSERT_EQ(EventTable.EventCount, 3659);
-  EXPECT_STREQ(EventTable.DayText[3658].get(), "kept");
-  EXPECT_STREQ(EventTable.DayText[3659].get(), "kept\\vskip1pt    still continues the last entry");
+  ASSERT_EQ(table.EventCount(), 3659);
+  EXPECT_STREQ(table.entries[3657].DayText, "kept");
+  EXPECT_STREQ(table.entries[3658].DayText, "kept\\vskip1pt    still continues the last entry");
 }
 
-TEST_F(EventLinesTest, ADayTextThatCannotBeAllocatedIsReported) {
-  gFailAllocations = true;
-  const std::string console = ReadBody("-2008/02\n18 no memory\n   no entry to continue\n");
-  gFailAllocations = false;
-  EXPECT_EQ(console, NotProcessed("18 no memory"));
-  EXPECT_EQ(EventTable.EventCount, 0);
+TEST(EventLines, AnEntryThatCannotBeAllocatedIsReported) {
+  EventTable table(std::pmr::null_memory_resource());
+  EXPECT_EQ(ReadBody("-2008/02\n18 no memory\n   no entry to continue\n", table),
+            NotProcessed("18 no memory"));
+  EXPECT_EQ(table.EventCount(), 0);
 }
 
 TEST(DeleteChars, RemovesARunInPlaceOrRefuses) {
@@ -213,16 +195,14 @@ TEST(DeleteChars, RemovesARunInPlaceOrRefuses) {
   }
 }
 
-void ExpectSoundTable() {
-  ASSERT_GE(EventTable.EventCount, 0);
-  ASSERT_LE(EventTable.EventCount, kMaxEvents);
-  for (int i = 1; i <= EventTable.EventCount; ++i) {
-    ASSERT_NE(EventTable.DayText[i], nullptr);
-    ASSERT_LE(std::strlen(EventTable.DayText[i].get()), kMaxDayTextLength);
+void ExpectSoundTable(const EventTable& table) {
+  ASSERT_LE(table.EventCount(), kMaxEvents);
+  for (const EventEntry& entry : table.entries) {
+    ASSERT_LE(strnlen(entry.DayText, kDayTextSize), kMaxDayTextLength);
   }
 }
 
-TEST_F(EventLinesTest, NoInputBreaksIt) {
+TEST(EventLines, NoInputBreaksIt) {
   std::mt19937 random(20261209);
   std::string noise(4 << 20, '\0');
   for (char& byte : noise) byte = static_cast<char>(random());
@@ -242,10 +222,16 @@ TEST_F(EventLinesTest, NoInputBreaksIt) {
                             : ";\n";
   }
   for (const std::string* body : {&noise, &lines, &longLines, &million}) {
-    DiscardingConsole([&] { ReadBody(*body); });
-    ExpectSoundTable();
+    EventTable table;
+    TestSource source(*body);
+    Console console{std::fopen("/dev/null", "w")};
+    ReadEventLines(source.stream(), ComputeCalendarWindow({2008, 2, 0, 6, 6, 2}), table, console);
+    std::fclose(console.stream);
+    ExpectSoundTable(table);
+    if (body == &million) {
+      EXPECT_EQ(table.EventCount(), 3659);
+    }
   }
-  EXPECT_EQ(EventTable.EventCount, 3659);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "source/calendar_window.h"
-#include "source/run_settings.h"
 #include "test_support.h"
 
 namespace wekset {
@@ -26,14 +25,12 @@ struct Accepted {
   const char* name;
   std::string source;
   std::string echo;
-  RunSettingsData settings;  // after the window is computed
+  RunSettings settings;  // with the window's aligned start date
   DaySerial windowStart;
   int days;
 };
 
-class HeaderLineTest : public FreshProcess {};
-
-TEST_F(HeaderLineTest, AcceptedHeaderLinesGiveTheirSettingsAndWindow) {
+TEST(HeaderLine, AcceptedHeaderLinesGiveTheirSettingsAndWindow) {
   // Settings: StartYear, StartMonth, StartDay (aligned), WeekCount, WeeksPerPage, TitleMonth.
   const Accepted cases[] = {
       {"short form", "2008/02\n", "2008/02", {2008, 1, 27, 6, 6, 2}, 2949, 42},
@@ -66,7 +63,7 @@ TEST_F(HeaderLineTest, AcceptedHeaderLinesGiveTheirSettingsAndWindow) {
        2949,
        42},
       {"CRLF line ends", ";c\r\n2008/02\r\n", "2008/02", {2008, 1, 27, 6, 6, 2}, 2949, 42},
-      {"day past the month's end", "2008/02/31\n", "2008/02/31", {2008, 2, 31, 6, 6, 0}, 2984, 42},
+      {"day past the month's end", "2008/02/31\n", "2008/02/31", {2008, 3, 2, 6, 6, 0}, 2984, 42},
       {"negative weeks per page",
        "2007/12/13 60 -6\n",
        "2007/12/13 60 -6",
@@ -96,32 +93,32 @@ TEST_F(HeaderLineTest, AcceptedHeaderLinesGiveTheirSettingsAndWindow) {
       {"day 99 of December 1999", "1999/12/99 01\n", "1999/12/99 01", {2000, 3, 5, 1, 6, 0}, 65, 7},
   };
   for (const Accepted& c : cases) {
-    ResetProcessState();
     TestSource source(c.source);
-    std::vector<char> line(kLineBufferSize);
-    bool accepted = false;
-    const std::string console =
-        ConsoleOf([&] { accepted = ReadHeaderLine(source.stream(), line.data()); });
-    ASSERT_TRUE(accepted) << c.name;
-    EXPECT_EQ(console, "[" + c.echo + "]\n") << c.name;
-    ComputeCalendarWindow();
-    EXPECT_EQ(RunSettings, c.settings) << c.name;
-    EXPECT_EQ(CalendarWindow.WindowStart, c.windowStart) << c.name;
-    EXPECT_EQ(CalendarWindow.WindowEnd - CalendarWindow.WindowStart, c.days) << c.name;
-    SerialToDate(CalendarWindow.WindowStart);
-    EXPECT_EQ(WeekdayOf(ConvertedDate.month, ConvertedDate.day, ConvertedDate.year), 0) << c.name;
+    TestConsole console;
+    const std::optional<RunSettings> settings = ReadHeaderLine(source.stream(), console.console);
+    ASSERT_TRUE(settings) << c.name;
+    EXPECT_EQ(console.Text(), "[" + c.echo + "]\n") << c.name;
+    const CalendarWindow window = ComputeCalendarWindow(*settings);
+    RunSettings aligned = *settings;
+    aligned.StartYear = window.AlignedStart.year;
+    aligned.StartMonth = window.AlignedStart.month;
+    aligned.StartDay = window.AlignedStart.day;
+    EXPECT_EQ(aligned, c.settings) << c.name;
+    EXPECT_EQ(window.WindowStart, c.windowStart) << c.name;
+    EXPECT_EQ(window.WindowEnd - window.WindowStart, c.days) << c.name;
+    EXPECT_EQ(WeekdayOfSerial(window.WindowStart), 0) << c.name;
   }
 }
 
-TEST_F(HeaderLineTest, TheSourceContinuesAfterTheHeaderLine) {
+TEST(HeaderLine, TheSourceContinuesAfterTheHeaderLine) {
   TestSource source("2008/02\nnext line\n");
-  std::vector<char> line(kLineBufferSize);
-  ConsoleOf([&] { ReadHeaderLine(source.stream(), line.data()); });
-  EXPECT_EQ(ReadSourceLine(source.stream(), line.data()), 1);
-  EXPECT_STREQ(line.data(), "next line");
+  TestConsole console;
+  ReadHeaderLine(source.stream(), console.console);
+  EXPECT_EQ(ReadSourceLine(source.stream()), 1);
+  EXPECT_STREQ(source.stream().line, "next line");
 }
 
-TEST_F(HeaderLineTest, RejectedHeaderLinesAreEchoedTwiceWithTheReason) {
+TEST(HeaderLine, RejectedHeaderLinesAreEchoedTwiceWithTheReason) {
   struct Rejected {
     std::string source;
     std::string console;
@@ -153,15 +150,10 @@ TEST_F(HeaderLineTest, RejectedHeaderLinesAreEchoedTwiceWithTheReason) {
       {"2100/03/01 00\n", Rejection("2100/03/01 00", kRangeMessage)},
   };
   for (const Rejected& c : cases) {
-    ResetProcessState();
     TestSource source(c.source);
-    std::vector<char> line(kLineBufferSize);
-    bool accepted = true;
-    const std::string console =
-        ConsoleOf([&] { accepted = ReadHeaderLine(source.stream(), line.data()); });
-    EXPECT_FALSE(accepted) << c.source;
-    EXPECT_EQ(console, c.console) << c.source;
-    EXPECT_EQ(RunSettings, RunSettingsData{}) << c.source;
+    TestConsole console;
+    EXPECT_FALSE(ReadHeaderLine(source.stream(), console.console)) << c.source;
+    EXPECT_EQ(console.Text(), c.console) << c.source;
   }
 }
 

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "source/calendar_window.h"
-#include "source/run_settings.h"
 #include "test_support.h"
 
 namespace wekset {
@@ -32,13 +31,11 @@ std::vector<int> SyllablesPerWord(const std::string& text) {
   return words;
 }
 
-class SampleSourceTest : public FreshProcess {
- protected:
-  TemporaryDirectory directory_;
-};
-
-TEST_F(SampleSourceTest, KoreanTextsAndCreditLineHaveTheirShape) {
-  EXPECT_EQ(ConsoleOf(WriteSampleSource), "[calendar.txt] created. Edit it for your needs.\n");
+TEST(SampleSource, KoreanTextsAndCreditLineHaveTheirShape) {
+  TemporaryDirectory directory;
+  TestConsole console;
+  WriteSampleSource(console.console);
+  EXPECT_EQ(console.Text(), "[calendar.txt] created. Edit it for your needs.\n");
   const std::vector<std::string> lines = LinesOf(ReadFile("calendar.txt"));
   ASSERT_EQ(lines.size(), 77u);
 
@@ -71,24 +68,33 @@ TEST_F(SampleSourceTest, KoreanTextsAndCreditLineHaveTheirShape) {
   }
 }
 
-TEST_F(SampleSourceTest, ReadBackItMakesSixtyWeeksInPagesOfTwelveWithoutErrors) {
-  ConsoleOf(WriteSampleSource);
-  int status = -1;
-  const std::string console = ConsoleOf([&] { status = RunWith({}); });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(console,
+TEST(SampleSource, ReadBackItMakesSixtyWeeksInPagesOfTwelveWithoutErrors) {
+  TemporaryDirectory directory;
+  TestConsole sample;
+  WriteSampleSource(sample.console);
+  TestConsole console;
+  EXPECT_EQ(RunWith({}, console.console), 0);
+  EXPECT_EQ(console.Text(),
             "[2007/12/13 60 12]\n"
             "...so far so good.......................................\n"
             "[wek.tex] created successfully. Do \"pdflatex wek.tex\" now\n");
-  EXPECT_EQ(RunSettings, (RunSettingsData{2007, 12, 9, 60, 12, 0}));
-  EXPECT_EQ(CalendarWindow.WindowStart, DateToSerial(2007, 12, 9));
-  EXPECT_EQ(CalendarWindow.WindowEnd, DateToSerial(2009, 1, 31) + 1);
+  // 60 weeks from Sunday 9 December 2007 to Saturday 31 January 2009.
+  const std::vector<std::string> lines = LinesOf(ReadFile("wek.tex"));
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "%..............................  0  [2007.12. 9] [Sun]"),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "%..............................419  [2009. 1.31] [Sat]"),
+            lines.end());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "\\vfill\\eject"), 4);
 }
 
-TEST_F(SampleSourceTest, AnExistingFileIsNeverReplaced) {
+TEST(SampleSource, AnExistingFileIsNeverReplaced) {
+  TemporaryDirectory directory;
   WriteFile("calendar.txt", "my own calendar\n");
-  EXPECT_EQ(ConsoleOf(WriteSampleSource),
-            "[calendar.txt] already exists. It was left unchanged.\n");
+  TestConsole console;
+  WriteSampleSource(console.console);
+  EXPECT_EQ(console.Text(), "[calendar.txt] already exists. It was left unchanged.\n");
   EXPECT_EQ(ReadFile("calendar.txt"), "my own calendar\n");
 }
 

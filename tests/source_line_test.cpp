@@ -17,11 +17,10 @@ using Lines = std::vector<std::pair<std::string, int>>;
 
 Lines ReadSourceLines(std::string_view bytes, int count) {
   TestSource source(bytes);
-  std::vector<char> line(kLineBufferSize);
   Lines lines;
   for (int i = 0; i < count; ++i) {
-    const int result = ReadSourceLine(source.stream(), line.data());
-    lines.emplace_back(line.data(), result);
+    const int result = ReadSourceLine(source.stream());
+    lines.emplace_back(source.stream().line, result);
   }
   return lines;
 }
@@ -81,13 +80,12 @@ TEST(ReadLine, BodyLinesKeepByteFFAndTellTheEndOfTheStream) {
   TestSource source(
       "a\xFF"
       "b\r\nlast");
-  std::vector<char> line(kLineBufferSize);
-  EXPECT_EQ(ReadLine(source.stream(), line.data(), false), LineEnd::LineFeed);
-  EXPECT_STREQ(line.data(),
+  EXPECT_EQ(ReadLine(source.stream(), false), LineEnd::LineFeed);
+  EXPECT_STREQ(source.stream().line,
                "a\xFF"
                "b");
-  EXPECT_EQ(ReadLine(source.stream(), line.data(), false), LineEnd::EndOfStream);
-  EXPECT_STREQ(line.data(), "last");
+  EXPECT_EQ(ReadLine(source.stream(), false), LineEnd::EndOfStream);
+  EXPECT_STREQ(source.stream().line, "last");
 }
 
 TEST(TrimTrailingSpaces, RemovesTrailingBlanksOnly) {

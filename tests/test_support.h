@@ -1,10 +1,8 @@
-// Helpers shared by the tests: a source stream over bytes in memory, and the
-// console output of a piece of code.
+// Helpers shared by the tests: a source stream over given bytes, a console in
+// memory, documents in memory, and a scratch directory.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +23,8 @@ namespace wekset {
 /// A SourceStream that reads the given bytes.
 class TestSource {
  public:
-  explicit TestSource(std::string_view bytes) : stream_(std::make_unique<SourceStream>()) {
-    stream_->file = std::tmpfile();
+  explicit TestSource(std::string_view bytes)
+      : stream_(std::make_unique<SourceStream>(std::tmpfile())) {
     std::fwrite(bytes.data(), 1, bytes.size(), stream_->file);
     std::rewind(stream_->file);
   }
@@ -40,14 +38,29 @@ class TestSource {
   std::unique_ptr<SourceStream> stream_;
 };
 
-/// What the action printed on standard output.
-inline std::string ConsoleOf(const std::function<void()>& action) {
-  std::fflush(stdout);
-  testing::internal::CaptureStdout();
-  action();
-  std::fflush(stdout);
-  return testing::internal::GetCapturedStdout();
-}
+/// A console that keeps what is printed in memory.
+class TestConsole {
+ public:
+  TestConsole() : console{open_memstream(&buffer_, &size_)} {}
+  ~TestConsole() {
+    std::fclose(console.stream);
+    std::free(buffer_);
+  }
+  TestConsole(const TestConsole&) = delete;
+  TestConsole& operator=(const TestConsole&) = delete;
+
+  /// Everything printed so far.
+  std::string Text() {
+    std::fflush(console.stream);
+    return {buffer_, size_};
+  }
+
+  Console console;
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 /// What a writer writes to its output stream.
 inline std::string DocumentText(const std::function<void(std::FILE*)>& write) {
@@ -69,20 +82,6 @@ inline std::vector<std::string> LinesOf(const std::string& text) {
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
-}
-
-/// Runs the action with standard output thrown away, for more output than a
-/// test can hold.
-inline void DiscardingConsole(const std::function<void()>& action) {
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, STDOUT_FILENO);
-  close(null);
-  action();
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
 }
 
 /// Makes a new empty directory the current one while it lives.
@@ -115,19 +114,12 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
 }
 
 /// Runs the program in-process with the given arguments after the program name.
-inline int RunWith(std::vector<std::string> arguments) {
+inline int RunWith(std::vector<std::string> arguments, Console& console) {
   arguments.insert(arguments.begin(), "wekset");
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  return Run(static_cast<int>(arguments.size()), argv.data());
+  return Run(static_cast<int>(arguments.size()), argv.data(), console);
 }
-
-/// Starts every test from the state of a new process.
-class FreshProcess : public testing::Test {
- protected:
-  void SetUp() override { ResetProcessState(); }
-  void TearDown() override { ResetProcessState(); }
-};
 
 }  // namespace wekset

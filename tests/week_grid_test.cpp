@@ -9,11 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "source/calendar_window.h"
-#include "source/event_table.h"
-#include "source/run_settings.h"
 #include "test_support.h"
-#include "tex/month_names.h"
 
 namespace wekset {
 namespace {
@@ -27,22 +23,17 @@ const std::string kWeekdayHeader =
     "\\vskip -12pt\n"
     "\n";
 
-class WeekGridTest : public FreshProcess {
- protected:
-  std::string Grid(RunSettingsData settings) {
-    RunSettings = settings;
-    ComputeCalendarWindow();
-    FillMonthNames();
-    return DocumentText(WriteWeekGrid);
-  }
+std::string Grid(const RunSettings& settings, const EventTable& events = EventTable()) {
+  return DocumentText([&](std::FILE* out) {
+    WriteWeekGrid(out, settings, ComputeCalendarWindow(settings), events);
+  });
+}
 
-  void AddEvent(std::int32_t offset, const std::string& text) {
-    const int entry = ++EventTable.EventCount;
-    EventTable.DayOffset[entry] = offset;
-    EventTable.DayText[entry].reset(new char[kDayTextSize]);
-    std::strcpy(EventTable.DayText[entry].get(), text.c_str());
-  }
-};
+void AddEvent(EventTable& events, std::int32_t offset, const std::string& text) {
+  EventEntry& entry = events.entries.emplace_back();
+  entry.DayOffset = offset;
+  std::strcpy(entry.DayText, text.c_str());
+}
 
 // The week numbers that follow a page break, and the number of header rows.
 struct Pages {
@@ -75,9 +66,9 @@ Pages PagesOf(const std::string& grid) {
   return pages;
 }
 
-TEST_F(WeekGridTest, PagesBreakOnTheRemainderOfTheWeekCounter) {
+TEST(WeekGrid, PagesBreakOnTheRemainderOfTheWeekCounter) {
   struct Case {
-    RunSettingsData settings;
+    RunSettings settings;
     Pages pages;
   };
   const Case cases[] = {
@@ -96,12 +87,12 @@ TEST_F(WeekGridTest, PagesBreakOnTheRemainderOfTheWeekCounter) {
   }
 }
 
-TEST_F(WeekGridTest, AnEmptyWindowWritesOnlyTheClosingLines) {
+TEST(WeekGrid, AnEmptyWindowWritesOnlyTheClosingLines) {
   EXPECT_EQ(Grid({2007, 12, 13, 0, 6, 0}), "\\end{landscape}\n\\end{document}\n");
   EXPECT_EQ(Grid({2007, 12, 13, -9, 6, 0}), "\\end{landscape}\n\\end{document}\n");
 }
 
-TEST_F(WeekGridTest, AWindowStartingOnTheFirstNamesItsMonthOnce) {
+TEST(WeekGrid, AWindowStartingOnTheFirstNamesItsMonthOnce) {
   const std::string grid = Grid({2008, 6, 1, 1, 6, 0});
   EXPECT_TRUE(grid.starts_with(kWeekdayHeader));
   EXPECT_NE(grid.find("%..............................  0  [2008. 6. 1] [Sun]\n"
@@ -116,22 +107,23 @@ TEST_F(WeekGridTest, AWindowStartingOnTheFirstNamesItsMonthOnce) {
   EXPECT_EQ(LinesOf(grid).size(), 7u + 4 + 7 * 3 + 2 + 1 + 2);
 }
 
-TEST_F(WeekGridTest, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
+TEST(WeekGrid, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
   auto lines = [](int count) {
     std::string text = "event";
     for (int i = 0; i < count; ++i) text += "\\vskip1pt    line";
     return text;
   };
-  AddEvent(1, "10:00PM Dentist");
-  AddEvent(1, "second entry, never printed");
-  AddEvent(2, lines(4));
-  AddEvent(3, lines(5));
-  AddEvent(4, lines(9));
-  AddEvent(5, lines(10));
-  AddEvent(6, "50% {\\bf off} #1 ~");
-  AddEvent(-1, "before the window");
-  AddEvent(7, "after the window");
-  const std::string grid = Grid({2008, 6, 1, 1, 6, 0});
+  EventTable events;
+  AddEvent(events, 1, "10:00PM Dentist");
+  AddEvent(events, 1, "second entry, never printed");
+  AddEvent(events, 2, lines(4));
+  AddEvent(events, 3, lines(5));
+  AddEvent(events, 4, lines(9));
+  AddEvent(events, 5, lines(10));
+  AddEvent(events, 6, "50% {\\bf off} #1 ~");
+  AddEvent(events, -1, "before the window");
+  AddEvent(events, 7, "after the window");
+  const std::string grid = Grid({2008, 6, 1, 1, 6, 0}, events);
   const std::string box = "\\def\\message{\\vbox{";
   for (const std::string& expected : {
            "\\setdaynumber{2}\n" + box + "{ 10:00PM Dentist }}}%\n\\daybox\n",

@@ -1,4 +1,7 @@
 // wekset: turns a plain-text calendar source into the LaTeX document "wek.tex".
 #include "app/run.h"
 
-int main(int argc, char* argv[]) { return wekset::Run(argc, argv); }
+int main(int argc, char* argv[]) {
+  wekset::Console console{stdout};
+  return wekset::Run(argc, argv, console);
+}

@@ -1,5 +1,5 @@
-// The run sequence: open the source, read the header line, compute the window,
-// create "wek.tex", read the events, write the document, report.
+// The run around the pipeline: the arguments, the source file, "wek.tex",
+// the sample on an early stop, and the exit status.
 #include "app/run.h"
 
 #include <cstdio>
@@ -7,24 +7,17 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
-#include "calendar/calendar_arithmetic.h"
-#include "source/calendar_window.h"
-#include "source/event_lines.h"
-#include "source/event_table.h"
-#include "source/header_line.h"
-#include "source/run_settings.h"
+#include "app/make_calendar.h"
+#include "source/output_file.h"
 #include "source/sample_source.h"
 #include "source/source_line.h"
-#include "tex/calendar_document.h"
-#include "tex/month_names.h"
-#include "tex/tex_output.h"
 
 namespace wekset {
 
 namespace {
 
-constexpr const char* kDefaultSourceName = "calendar.txt";
 constexpr const char* kOutputName = "wek.tex";
 
 constexpr const char* kUsage =
@@ -60,62 +53,75 @@ bool IsSameFile(const char* a, const char* b) {
   return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+// "wek.tex" in the current directory, created once the header line is accepted.
+class DocumentFile : public DocumentOutput {
+ public:
+  explicit DocumentFile(const char* sourceName) : sourceName_(sourceName) {}
+  ~DocumentFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+
+  bool Prepare(Console& console) override {
+    // Creating the output empties it: it must not be the file being read.
+    if (IsSameFile(kOutputName, sourceName_)) {
+      PrintFormatted(console, "[%s] is the source file. It was left unchanged.\n", kOutputName);
+      return false;
+    }
+    file_ = std::fopen(kOutputName, "w");
+    if (file_ == nullptr) {
+      PrintFormatted(console, "[%s] cannot be created.\n", kOutputName);
+      return false;
+    }
+    return true;
+  }
+
+  std::FILE* Open() override { return file_; }
+
+  /// Whether every byte of the document arrived.
+  bool Close() { return CloseOutput(std::exchange(file_, nullptr)); }
+
+ private:
+  const char* sourceName_;
+  std::FILE* file_ = nullptr;
+};
+
 }  // namespace
 
-void ResetProcessState() {
-  ResetConvertedDate();
-  ResetRunSettings();
-  ResetCalendarWindow();
-  ResetEventTable();
-  ResetMonthNames();
-}
-
-int Run(int argc, char* argv[]) {
+int Run(int argc, char* argv[], Console& console) {
   const char* sourceName = argc > 1 ? argv[1] : kDefaultSourceName;
   if (std::strcmp(sourceName, "--help") == 0 || std::strcmp(sourceName, "-h") == 0) {
-    std::fputs(kUsage, stdout);
+    Print(console, kUsage);
     return 0;
   }
   if (std::strcmp(sourceName, "--version") == 0) {
-    std::printf("wekset %s\n", WEKSET_VERSION);
+    PrintFormatted(console, "wekset %s\n", WEKSET_VERSION);
     return 0;
   }
   FileHandle sourceFile = OpenSource(sourceName);
   if (sourceFile == nullptr) {
-    std::printf("Need a source file, like calendar.txt\n");
-    WriteSampleSource();
+    Print(console, "Need a source file, like calendar.txt\n");
+    WriteSampleSource(console);
     return 0;
   }
 
-  auto source = std::make_unique<SourceStream>();
-  source->file = sourceFile.get();
-  auto line = std::make_unique<char[]>(kLineBufferSize);
-  if (!ReadHeaderLine(*source, line.get())) {
-    WriteSampleSource();
-    return 0;
+  auto source = std::make_unique<SourceStream>(sourceFile.get());
+  DocumentFile document(sourceName);
+  switch (MakeCalendar(*source, console, document)) {
+    case CalendarResult::kHeaderRejected:
+      WriteSampleSource(console);
+      return 0;
+    case CalendarResult::kNoDocument:
+      return 1;
+    case CalendarResult::kWritten:
+      break;
   }
-  ComputeCalendarWindow();
-
-  // Creating the output empties it: it must not be the file being read.
-  if (IsSameFile(kOutputName, sourceName)) {
-    std::printf("[%s] is the source file. It was left unchanged.\n", kOutputName);
-    return 1;
-  }
-  std::FILE* out = std::fopen(kOutputName, "w");
-  if (out == nullptr) {
-    std::printf("[%s] cannot be created.\n", kOutputName);
-    return 1;
-  }
-  std::printf("...so far so good.......................................\n");
-
-  ReadEventLines(*source, line.get());
-  WriteCalendarDocument(out);
   sourceFile.reset();
-  if (!CloseOutput(out)) {
-    std::printf("[%s] could not be written completely.\n", kOutputName);
+  if (!document.Close()) {
+    PrintFormatted(console, "[%s] could not be written completely.\n", kOutputName);
     return 1;
   }
-  std::printf("[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName, kOutputName);
+  PrintFormatted(console, "[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName,
+                 kOutputName);
   return 0;
 }
 

@@ -6,10 +6,6 @@
 
 namespace wekset {
 
-CalendarDate ConvertedDate;
-
-void ResetConvertedDate() { ConvertedDate = CalendarDate{}; }
-
 namespace {
 
 constexpr std::int64_t kFirstYear = 2000;  // the year of serial 2
@@ -57,7 +53,7 @@ DaySerial DateToSerial(std::int32_t year, std::int32_t month, std::int32_t day) 
   return static_cast<DaySerial>(SerialOf(year, month, day));
 }
 
-int SerialToDate(DaySerial serial) {
+CalendarDate SerialToDate(DaySerial serial) {
   // Guess the year from the mean year length, then step to the year whose
   // 1 January is the last one on or before the serial.
   std::int64_t year = kFirstYear + (std::int64_t{serial} - 2) * 400 / 146097;
@@ -69,9 +65,12 @@ int SerialToDate(DaySerial serial) {
   std::int32_t month = 1;
   while (day > DaysInMonth(month, y)) day -= DaysInMonth(month++, y);
 
-  ConvertedDate = CalendarDate{y, month, day};
-  if (month == 12 && day == 31) return 0;
-  return day == DaysInMonth(month, y) ? 1 : 2;
+  return CalendarDate{y, month, day};
+}
+
+int DayKindOf(const CalendarDate& date) {
+  if (date.month == 12 && date.day == 31) return 0;
+  return date.day == DaysInMonth(date.month, date.year) ? 1 : 2;
 }
 
 Weekday WeekdayOf(std::int32_t month, std::int32_t day, std::int32_t year) {
@@ -83,6 +82,11 @@ Weekday WeekdayOf(std::int32_t month, std::int32_t day, std::int32_t year) {
   const std::int64_t c = code + FloorMod(reduced - 21, 28) + (month > 2 ? 1 : 0);
   const std::int64_t w = (c / 4 + c) % 7;
   return static_cast<Weekday>(FloorMod(std::int64_t{day} + w + 1, 7));
+}
+
+Weekday WeekdayOfSerial(DaySerial serial) {
+  const CalendarDate date = SerialToDate(serial);
+  return WeekdayOf(date.month, date.day, date.year);
 }
 
 }  // namespace wekset

@@ -19,10 +19,6 @@ struct CalendarDate {
   bool operator==(const CalendarDate&) const = default;
 };
 
-/// Where SerialToDate leaves its date; read it right after the call.
-extern CalendarDate ConvertedDate;
-void ResetConvertedDate();
-
 /// Divisible by 4 and not by 100, or by 400 and not by 1000: 2000 is common.
 bool IsLeapYear(std::int32_t year);
 /// 28 to 31; 0 for a month outside 1 to 12.
@@ -30,11 +26,14 @@ std::int32_t DaysInMonth(std::int32_t month, std::int32_t year);
 /// Takes any month and day and carries them over: day 0 is the day before
 /// the 1st, month 0 counts as January, months above 12 as January next year.
 DaySerial DateToSerial(std::int32_t year, std::int32_t month, std::int32_t day);
-/// Leaves the date in ConvertedDate and returns 0 for 31 December, 1 for the
-/// last day of another month, 2 for any other day. Serials below 1 convert
-/// too, by the same year numbering that DateToSerial gives dates before 2000.
-int SerialToDate(DaySerial serial);
+/// The date of a serial. Serials below 1 convert too, by the same year
+/// numbering that DateToSerial gives dates before 2000.
+CalendarDate SerialToDate(DaySerial serial);
+/// 0 for 31 December, 1 for the last day of another month, 2 for any other day.
+int DayKindOf(const CalendarDate& date);
 /// The Gregorian weekday for the years 1901 to 2099 (and 1 to 199); always 0 to 6.
 Weekday WeekdayOf(std::int32_t month, std::int32_t day, std::int32_t year);
+/// The weekday of the date that the serial stands for.
+Weekday WeekdayOfSerial(DaySerial serial);
 
 }  // namespace wekset

@@ -7,20 +7,21 @@
 
 namespace wekset {
 
-struct CalendarWindowData {
+struct CalendarWindow {
   DaySerial WindowStart = 0;  // the first printed day, a Sunday
   DaySerial WindowEnd = 0;    // one past the last printed day
+  CalendarDate AlignedStart;  // the date of WindowStart
+
+  bool operator==(const CalendarWindow&) const = default;
 };
 
-extern CalendarWindowData CalendarWindow;
-void ResetCalendarWindow();
+/// The window of the settings' weeks, from the Sunday on or before their start
+/// date.
+CalendarWindow ComputeCalendarWindow(const RunSettings& settings);
 
-/// Whether the settings' window lies within 2000/03/05 to 2099/12/31, the
-/// dates on which the serials and WeekdayOf agree day by day. A window of no
-/// weeks only needs its start there.
-bool WindowFitsCalendar(const RunSettingsData& settings);
-
-/// Moves the start date in RunSettings back to its Sunday and sets the window.
-void ComputeCalendarWindow();
+/// Whether the window lies within 2000/03/05 to 2099/12/31, the dates on
+/// which the serials and WeekdayOf agree day by day. A window of no weeks only
+/// needs its start there.
+bool WindowFitsCalendar(const CalendarWindow& window);
 
 }  // namespace wekset

@@ -9,8 +9,6 @@
 #include <string_view>
 
 #include "calendar/calendar_arithmetic.h"
-#include "source/calendar_window.h"
-#include "source/event_table.h"
 
 namespace wekset {
 
@@ -30,52 +28,59 @@ void ReadMonthMarker(std::string_view line, CurrentMonth& current) {
   current = CurrentMonth{true, FieldValue(line, 1, 4), FieldValue(line, 6, 2)};
 }
 
-void ReportTooMuchText(const char* line) {
+void ReportTooMuchText(Console& console, const char* line) {
   static_assert(kMaxDayTextLength == 511);
-  std::fputs("Too much text for one day: at most 511 characters.\n", stdout);
-  ReportFormatError(line);
+  Print(console, "Too much text for one day: at most 511 characters.\n");
+  ReportFormatError(console, line);
 }
 
-void ReadEventLine(char* line, const CurrentMonth& current) {
+// A new entry at the end of the table; null when there is no memory for it.
+EventEntry* AddEntry(EventTable& table) {
+  try {
+    return &table.entries.emplace_back();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void ReadEventLine(char* line, const CurrentMonth& current, const CalendarWindow& window,
+                   EventTable& table, Console& console) {
   const std::string_view text(line);
-  if (text.size() < 3 || text[2] != ' ') return ReportFormatError(line);
+  if (text.size() < 3 || text[2] != ' ') return ReportFormatError(console, line);
   if (text.size() < 5) return;
   const std::int32_t day = FieldValue(text, 0, 2);
   // Before the first month marker there is no month to check the date against.
-  if (day == 0 || !current.set) return ReportFormatError(line);
+  if (day == 0 || !current.set) return ReportFormatError(console, line);
   const DaySerial serial = DateToSerial(current.year, current.month, day);
-  if (serial < 1) return ReportFormatError(line);
-  SerialToDate(serial);
-  if (ConvertedDate != CalendarDate{current.year, current.month, day}) {
-    std::printf("Error in [year/month/day]:  [%d/%d/%d] became [%d/%d/%d].\n", current.year,
-                current.month, day, ConvertedDate.year, ConvertedDate.month, ConvertedDate.day);
-    return ReportFormatError(line);
+  if (serial < 1) return ReportFormatError(console, line);
+  const CalendarDate date = SerialToDate(serial);
+  if (date != CalendarDate{current.year, current.month, day}) {
+    PrintFormatted(console, "Error in [year/month/day]:  [%d/%d/%d] became [%d/%d/%d].\n",
+                   current.year, current.month, day, date.year, date.month, date.day);
+    return ReportFormatError(console, line);
   }
-  if (text.size() - 3 > kMaxDayTextLength) return ReportTooMuchText(line);
-  if (EventTable.EventCount == kMaxEvents) {
+  if (text.size() - 3 > kMaxDayTextLength) return ReportTooMuchText(console, line);
+  if (table.EventCount() == kMaxEvents) {
     static_assert(kMaxEvents == 3659);
-    std::fputs("Too many events: at most 3659 are kept.\n", stdout);
-    return ReportFormatError(line);
+    Print(console, "Too many events: at most 3659 are kept.\n");
+    return ReportFormatError(console, line);
   }
-  char* dayText = new (std::nothrow) char[kDayTextSize];
-  if (dayText == nullptr) return ReportFormatError(line);
-
+  EventEntry* entry = AddEntry(table);
+  if (entry == nullptr) return ReportFormatError(console, line);
+  entry->DayOffset = serial - window.WindowStart;
   DeleteChars(line, 0, 3);
-  std::strcpy(dayText, line);
-  const int entry = ++EventTable.EventCount;
-  EventTable.DayOffset[entry] = serial - CalendarWindow.WindowStart;
-  EventTable.DayText[entry].reset(dayText);
+  std::strcpy(entry->DayText, line);
 }
 
 // Adds a line to the latest stored entry, whatever lines came between.
-void AppendContinuation(const char* line) {
-  if (EventTable.EventCount == 0) return;
+void AppendContinuation(const char* line, EventTable& table, Console& console) {
+  if (table.EventCount() == 0) return;
   const std::size_t length = std::strlen(line);
   if (length < 5) return;
-  char* dayText = EventTable.DayText[EventTable.EventCount].get();
+  char* dayText = table.entries.back().DayText;
   const std::size_t used = std::strlen(dayText);
   if (used + kContinuationMark.size() + length > kMaxDayTextLength) {
-    return ReportTooMuchText(line);
+    return ReportTooMuchText(console, line);
   }
   kContinuationMark.copy(dayText + used, kContinuationMark.size());
   std::memcpy(dayText + used + kContinuationMark.size(), line, length + 1);
@@ -83,10 +88,11 @@ void AppendContinuation(const char* line) {
 
 }  // namespace
 
-void ReadEventLines(SourceStream& source, char* line) {
-  ResetEventTable();
+void ReadEventLines(SourceStream& source, const CalendarWindow& window, EventTable& table,
+                    Console& console) {
+  char* const line = source.line;
   CurrentMonth current;
-  while (ReadLine(source, line, false) == LineEnd::LineFeed) {
+  while (ReadLine(source, false) == LineEnd::LineFeed) {
     TrimTrailingSpaces(line);
     switch (line[0]) {
       case '\0':
@@ -96,10 +102,10 @@ void ReadEventLines(SourceStream& source, char* line) {
         ReadMonthMarker(line, current);
         break;
       case ' ':
-        AppendContinuation(line);
+        AppendContinuation(line, table, console);
         break;
       default:
-        ReadEventLine(line, current);
+        ReadEventLine(line, current, window, table, console);
         break;
     }
   }
@@ -118,11 +124,10 @@ int DeleteChars(char* text, std::int32_t position, std::int32_t count) {
 // The console of a large body is mostly reports of rejected lines, so they
 // are written with fputs rather than printf. The format error and the notice
 // share one console line.
-void ReportFormatError(const char* line) {
-  std::fputs("~~~~~~~~~~~~~\"calendar.txt\" format error. The following line is not processed.\n[",
-             stdout);
-  std::fputs(line, stdout);
-  std::fputs("]\n", stdout);
+void ReportFormatError(Console& console, const char* line) {
+  Print(console,
+        "~~~~~~~~~~~~~\"calendar.txt\" format error. The following line is not processed.\n");
+  EchoLine(console, line);
 }
 
 }  // namespace wekset

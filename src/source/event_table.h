@@ -4,24 +4,29 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <memory_resource>
+#include <vector>
 
 namespace wekset {
 
-inline constexpr int kEventSlots = 3660;  // slot 0 is never used
-inline constexpr int kMaxEvents = kEventSlots - 1;
+inline constexpr std::int32_t kMaxEvents = 3659;
 inline constexpr std::size_t kDayTextSize = 512;
 inline constexpr std::size_t kMaxDayTextLength = kDayTextSize - 1;
 
-struct EventTableData {
-  std::int32_t DayOffset[kEventSlots] = {};
-  std::unique_ptr<char[]> DayText[kEventSlots];  // kDayTextSize bytes each
-  std::int32_t EventCount = 0;                   // entries are 1 to EventCount
+struct EventEntry {
+  std::int32_t DayOffset = 0;
+  char DayText[kDayTextSize] = {};  // NUL-terminated
 };
 
-extern EventTableData EventTable;
+/// Entry n of the design is entries[n - 1]. The entries' storage comes from
+/// the given memory resource, so that a test can make it run out.
+struct EventTable {
+  explicit EventTable(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+      : entries(memory) {}
 
-/// Empties the table and releases its texts.
-void ResetEventTable();
+  std::int32_t EventCount() const { return static_cast<std::int32_t>(entries.size()); }
+
+  std::pmr::vector<EventEntry> entries;
+};
 
 }  // namespace wekset

@@ -5,7 +5,7 @@
 
 namespace wekset {
 
-struct RunSettingsData {
+struct RunSettings {
   std::int32_t StartYear = 0;
   std::int32_t StartMonth = 0;
   std::int32_t StartDay = 0;
@@ -13,11 +13,7 @@ struct RunSettingsData {
   std::int32_t WeeksPerPage = 6;
   std::int32_t TitleMonth = 0;  // 0: no title banner
 
-  bool operator==(const RunSettingsData&) const = default;
+  bool operator==(const RunSettings&) const = default;
 };
-
-/// Written by ReadHeaderLine and ComputeCalendarWindow, read-only afterwards.
-extern RunSettingsData RunSettings;
-void ResetRunSettings();
 
 }  // namespace wekset

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "source/output_file.h"
+
 namespace wekset {
 
 namespace {
@@ -97,29 +99,29 @@ constexpr SampleLine kSampleLines[] = {
 
 }  // namespace
 
-void WriteSampleSource() {
+void WriteSampleSource(Console& console) {
+  const char* const name = kDefaultSourceName;
   // "x" creates the file only where none exists, even against a race.
-  std::FILE* file = std::fopen(kSampleSourceName, "wx");
+  std::FILE* file = std::fopen(name, "wx");
   if (file == nullptr) {
     if (errno == EEXIST) {
-      std::printf("[%s] already exists. It was left unchanged.\n", kSampleSourceName);
+      PrintFormatted(console, "[%s] already exists. It was left unchanged.\n", name);
     } else {
-      std::printf("[%s] cannot be created.\n", kSampleSourceName);
+      PrintFormatted(console, "[%s] cannot be created.\n", name);
     }
     return;
   }
   for (const SampleLine& line : kSampleLines) {
     std::fputs(line.text, file);
     std::fputs(line.korean, file);
-    for (int i = 0; i < line.lineEnds; ++i) std::fputc('\n', file);
+    WriteLineEnds(file, line.lineEnds);
   }
-  const bool failed = std::ferror(file) != 0;
-  if (std::fclose(file) != 0 || failed) {
-    std::remove(kSampleSourceName);
-    std::printf("[%s] cannot be created.\n", kSampleSourceName);
+  if (!CloseOutput(file)) {
+    std::remove(name);
+    PrintFormatted(console, "[%s] cannot be created.\n", name);
     return;
   }
-  std::printf("[%s] created. Edit it for your needs.\n", kSampleSourceName);
+  PrintFormatted(console, "[%s] created. Edit it for your needs.\n", name);
 }
 
 }  // namespace wekset

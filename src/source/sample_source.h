@@ -2,13 +2,16 @@
 // working example, written when a run has no usable source.
 #pragma once
 
+#include "source/console.h"
+
 namespace wekset {
 
-inline constexpr const char* kSampleSourceName = "calendar.txt";
+/// The source file that a run reads by default, and the sample's name.
+inline constexpr const char* kDefaultSourceName = "calendar.txt";
 
 /// Creates "calendar.txt" holding the sample and says so on the console. An
 /// existing file of that name is never replaced, and a partly written sample
 /// is removed.
-void WriteSampleSource();
+void WriteSampleSource(Console& console);
 
 }  // namespace wekset

@@ -22,12 +22,14 @@ bool Refill(SourceStream& source) {
 
 }  // namespace
 
-LineEnd ReadLine(SourceStream& source, char* line, bool byteFFEndsLine) {
+LineEnd ReadLine(SourceStream& source, bool byteFFEndsLine) {
+  char* const line = source.line;
   std::size_t length = 0;  // bytes of the line so far, kept or dropped
   bool endsInReturn = false;
   for (;;) {
     if (source.next == source.end && !Refill(source)) {
       line[std::min(length, kMaxLineLength)] = '\0';
+      source.ended = true;
       return LineEnd::EndOfStream;
     }
     const unsigned char* begin = source.block + source.next;
@@ -59,8 +61,8 @@ LineEnd ReadLine(SourceStream& source, char* line, bool byteFFEndsLine) {
   }
 }
 
-int ReadSourceLine(SourceStream& source, char* line) {
-  return ReadLine(source, line, true) == LineEnd::LineFeed ? 1 : -1;
+int ReadSourceLine(SourceStream& source) {
+  return ReadLine(source, true) == LineEnd::LineFeed ? 1 : -1;
 }
 
 void TrimTrailingSpaces(char* line) {

@@ -12,29 +12,33 @@ namespace wekset {
 /// The run's line buffer: a line keeps at most kLineBufferSize - 1 bytes.
 inline constexpr std::size_t kLineBufferSize = 25600;
 
-/// The source file, read in blocks. Both readers of a run take their lines
-/// from the same SourceStream, so the body continues right after the header.
+/// The source file, read in blocks, and the line read last. Both readers of a
+/// run take their lines from the same SourceStream, so the body continues
+/// right after the header.
 struct SourceStream {
   static constexpr std::size_t kBlockSize = 64 * 1024;
 
-  std::FILE* file = nullptr;
+  explicit SourceStream(std::FILE* source) : file(source) {}
+
+  std::FILE* file;
+  bool ended = false;    // the last line ended at the end of the stream
   std::size_t next = 0;  // index of the next unread byte in block
   std::size_t end = 0;   // number of valid bytes in block
   unsigned char block[kBlockSize];
+  char line[kLineBufferSize];  // the line read last, NUL-terminated
 };
 
 enum class LineEnd { LineFeed, ByteFF, EndOfStream };
 
-/// Reads the next line into line (kLineBufferSize bytes) and NUL-terminates
-/// it. The line ends at a line feed, at the end of the stream, or, when
-/// byteFFEndsLine, at a byte 0xFF; the byte that ends it is consumed and not
-/// stored. A carriage return directly before a line feed is dropped. Bytes
-/// beyond the buffer are read and dropped up to the line's end.
-LineEnd ReadLine(SourceStream& source, char* line, bool byteFFEndsLine);
+/// Reads the next line into source.line and NUL-terminates it. The line ends at a line feed, at the
+/// end of the stream, or, when byteFFEndsLine, at a byte 0xFF; the byte that ends it is consumed
+/// and not stored. A carriage return directly before a line feed is dropped. Bytes beyond the
+/// buffer are read and dropped up to the line's end.
+LineEnd ReadLine(SourceStream& source, bool byteFFEndsLine);
 
 /// The header search's reader: 1 at a line feed, -1 at the end of the stream
 /// or at a byte 0xFF.
-int ReadSourceLine(SourceStream& source, char* line);
+int ReadSourceLine(SourceStream& source);
 
 /// Removes trailing blanks; tabs and other bytes stay.
 void TrimTrailingSpaces(char* line);

@@ -2,7 +2,6 @@
 // the weeks per page, and the macros that the grid calls.
 #include "tex/calendar_document.h"
 
-#include "source/run_settings.h"
 #include "tex/month_names.h"
 #include "tex/tex_output.h"
 #include "tex/week_grid.h"
@@ -126,15 +125,15 @@ struct GridSizing {
   int messageFontSize;
 };
 
-GridSizing ChooseGridSizing() {
+GridSizing ChooseGridSizing(const RunSettings& settings) {
   // Rows for 6 (and any count outside 7 to 12), then 7 to 12 weeks a page.
   static constexpr GridSizing kSizings[] = {
       {80, 36, 10}, {70, 36, 10}, {60, 30, 9}, {54, 24, 9}, {48, 24, 9}, {43, 16, 8}, {38, 16, 8},
   };
-  const int weeks = RunSettings.WeeksPerPage;
+  const int weeks = settings.WeeksPerPage;
   GridSizing sizing = kSizings[weeks >= 7 && weeks <= 12 ? weeks - 6 : 0];
   // A title banner takes room: fewer, taller weeks with large day numbers.
-  if (RunSettings.TitleMonth > 0) {
+  if (settings.TitleMonth > 0) {
     sizing.dayFontSize = 36;
     sizing.dayHeight = 70;
   }
@@ -143,14 +142,13 @@ GridSizing ChooseGridSizing() {
 
 }  // namespace
 
-int WriteCalendarDocument(std::FILE* out) {
-  FillMonthNames();
-  const GridSizing sizing = ChooseGridSizing();
+void WriteCalendarDocument(std::FILE* out, const RunSettings& settings,
+                           const CalendarWindow& window, const EventTable& events) {
+  const GridSizing sizing = ChooseGridSizing(settings);
   const int message = sizing.messageFontSize;
 
   WriteVerbatim(out, kSetUpRows);
-  WriteFormatted(out, 1, "%% LinesInPages=%d....DayHeight=%d", RunSettings.WeeksPerPage,
-                 kDayHeight);
+  WriteFormatted(out, 1, "%% LinesInPages=%d....DayHeight=%d", settings.WeeksPerPage, kDayHeight);
   WriteFormatted(out, 1, R"(\font\ftwo=cmssbx36)");
   WriteFormatted(out, 1, R"(\font\weekft=cmr%d)", kWeekdayFontSize);
   WriteFormatted(out, 1, R"(\font\dayft=cmr%d)", sizing.dayFontSize);
@@ -162,14 +160,13 @@ int WriteCalendarDocument(std::FILE* out) {
   WriteFormatted(out, 1, R"(\newdimen\dayht \dayht=%dpt %% height of the box containing each date)",
                  sizing.dayHeight);
   WriteVerbatim(out, kMacroRows);
-  if (RunSettings.TitleMonth > 0) {
+  if (settings.TitleMonth > 0) {
     WriteFormatted(out, 1, R"(\centerline{\ftwo \hskip2.25in \ {%s}})",
-                   MonthNames[RunSettings.TitleMonth]);
+                   MonthNames[settings.TitleMonth]);
     WriteVerbatim(out, {R"(\vskip .3in)", 1});
   }
   WriteVerbatim(out, kMessageRows);
-  WriteWeekGrid(out);
-  return 0;
+  WriteWeekGrid(out, settings, window, events);
 }
 
 }  // namespace wekset

@@ -7,10 +7,10 @@ namespace wekset {
 
 inline constexpr std::size_t kMonthNameSize = 10;  // "September" and its NUL
 
-/// Indexed by month, 1 to 12; slot 0 stays empty.
-extern char MonthNames[13][kMonthNameSize];
-
-void FillMonthNames();
-void ResetMonthNames();
+/// Indexed by month, 1 to 12; slot 0 is empty.
+inline constexpr char MonthNames[13][kMonthNameSize] = {
+    "",     "January", "February",  "March",   "April",    "May",      "June",
+    "July", "August",  "September", "October", "November", "December",
+};
 
 }  // namespace wekset

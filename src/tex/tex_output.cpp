@@ -3,15 +3,9 @@
 
 #include <cstdarg>
 
+#include "source/output_file.h"
+
 namespace wekset {
-
-namespace {
-
-void WriteLineEnds(std::FILE* out, int count) {
-  for (int i = 0; i < count; ++i) std::fputc('\n', out);
-}
-
-}  // namespace
 
 void WriteVerbatim(std::FILE* out, const VerbatimRow& row) {
   std::fputs(row.text, out);
@@ -32,11 +26,6 @@ void WriteFormatted(std::FILE* out, int lineEnds, const char* format, ...) {
   std::vfprintf(out, format, values);
   va_end(values);
   WriteLineEnds(out, lineEnds);
-}
-
-bool CloseOutput(std::FILE* out) {
-  const bool failed = std::ferror(out) != 0;
-  return std::fclose(out) == 0 && !failed;
 }
 
 }  // namespace wekset

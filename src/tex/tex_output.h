@@ -1,4 +1,4 @@
-// The one way rows reach "wek.tex", and the check that they all arrived.
+// The one way rows reach "wek.tex".
 #pragma once
 
 #include <cstdio>
@@ -20,10 +20,5 @@ void WriteVerbatim(std::FILE* out, std::initializer_list<VerbatimRow> rows);
 /// A row whose text is a printf-style format.
 [[gnu::format(printf, 3, 4)]] void WriteFormatted(std::FILE* out, int lineEnds, const char* format,
                                                   ...);
-
-/// Closes the output; false when any write to it, or the close, failed. A
-/// failed write leaves the stream's error indicator set, so nothing is lost
-/// by checking only here.
-bool CloseOutput(std::FILE* out);
 
 }  // namespace wekset

@@ -4,9 +4,6 @@
 
 #include <cstring>
 
-#include "source/calendar_window.h"
-#include "source/event_table.h"
-#include "source/run_settings.h"
 #include "tex/month_names.h"
 #include "tex/tex_output.h"
 
@@ -16,24 +13,24 @@ namespace {
 
 constexpr const char* kWeekdayAbbreviations = "SunMonTueWedThuFriSat";
 
-const char* FirstDayText(std::int32_t offset) {
-  for (int entry = 1; entry <= EventTable.EventCount; ++entry) {
-    if (EventTable.DayOffset[entry] == offset) return EventTable.DayText[entry].get();
+const char* FirstDayText(const EventTable& events, std::int32_t offset) {
+  for (const EventEntry& entry : events.entries) {
+    if (entry.DayOffset == offset) return entry.DayText;
   }
   return nullptr;
 }
 
 }  // namespace
 
-void WriteWeekGrid(std::FILE* out) {
+void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
+                   const EventTable& events) {
   std::int32_t weekCounter = 0;
-  for (DaySerial serial = CalendarWindow.WindowStart; serial < CalendarWindow.WindowEnd; ++serial) {
-    SerialToDate(serial);
-    const CalendarDate date = ConvertedDate;
+  for (DaySerial serial = window.WindowStart; serial < window.WindowEnd; ++serial) {
+    const CalendarDate date = SerialToDate(serial);
     const Weekday weekday = WeekdayOf(date.month, date.day, date.year);
     if (weekday == 0) {
       ++weekCounter;
-      if (weekCounter % RunSettings.WeeksPerPage == 1) {
+      if (weekCounter % settings.WeeksPerPage == 1) {
         if (weekCounter > 1) WriteFormatted(out, 2, R"(\vfill\eject)");
         WriteWeekdayHeader(out);
       }
@@ -41,13 +38,13 @@ void WriteWeekGrid(std::FILE* out) {
       WriteVerbatim(out, {{R"(\vskip-2pt)", 1}, {R"(\hbox{% )", 1}, {R"(\IsSunday=1)", 1}});
     }
 
-    const std::int32_t offset = serial - CalendarWindow.WindowStart;
+    const std::int32_t offset = serial - window.WindowStart;
     WriteFormatted(out, 1, "%%..............................%3d  [%d.%2d.%2d] [%.3s]", offset,
                    date.year, date.month, date.day, kWeekdayAbbreviations + 3 * weekday);
     // The first day of each month, and of the window, names its month.
     const bool banner = date.day == 1 || offset < 1;
     if (banner) WriteFormatted(out, 1, R"(\def\firstday{\fbox{%s}}%%)", MonthNames[date.month]);
-    WriteDayBox(out, serial);
+    WriteDayBox(out, date, FirstDayText(events, offset));
     if (banner) WriteFormatted(out, 1, R"(\def\firstday{}%%)");
     if (weekday == 6) WriteVerbatim(out, {"}", 1});
   }
@@ -64,9 +61,8 @@ void WriteWeekdayHeader(std::FILE* out) {
   WriteFormatted(out, 2, R"(\vskip -12pt)");
 }
 
-void WriteDayBox(std::FILE* out, DaySerial serial) {
-  const char* text = FirstDayText(serial - CalendarWindow.WindowStart);
-  WriteFormatted(out, 1, R"(\setdaynumber{%d})", ConvertedDate.day);
+void WriteDayBox(std::FILE* out, const CalendarDate& date, const char* text) {
+  WriteFormatted(out, 1, R"(\setdaynumber{%d})", date.day);
   if (text != nullptr) {
     WriteVerbatim(out, {R"(\def\message{\vbox{)", 0});
     WriteFormatted(out, 1, "{%s %s }}}%%", MessageSizing(CountOccurrences("vskip1pt", text)), text);

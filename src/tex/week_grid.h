@@ -6,18 +6,22 @@
 #include <cstdio>
 
 #include "calendar/calendar_arithmetic.h"
+#include "source/calendar_window.h"
+#include "source/event_table.h"
+#include "source/run_settings.h"
 
 namespace wekset {
 
-/// Writes every day of the CalendarWindow, then closes the document.
-void WriteWeekGrid(std::FILE* out);
+/// Writes every day of the window with its events, then closes the document.
+void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
+                   const EventTable& events);
 
 /// The row of seven weekday names.
 void WriteWeekdayHeader(std::FILE* out);
 
-/// The box of one day, numbered by the day in ConvertedDate, holding the text
-/// of the first EventTable entry for the day.
-void WriteDayBox(std::FILE* out, DaySerial serial);
+/// The box of one day, numbered by the date's day of the month, holding text;
+/// an empty box for a null text.
+void WriteDayBox(std::FILE* out, const CalendarDate& date, const char* text);
 
 /// The number of positions at which needle starts in text, overlaps counted.
 std::int32_t CountOccurrences(const char* needle, const char* text);

@@ -1,5 +1,5 @@
 // libFuzzer target: whole runs of the program on arbitrary source bytes, in a
-// temporary directory, with the process-wide state reset between inputs.
+// temporary directory, for the file handling around the pipeline.
 #include <unistd.h>
 
 #include <cstdint>
@@ -12,13 +12,15 @@
 
 namespace {
 std::string gDirectory = std::string(P_tmpdir) + "/wekset-fuzz-XXXXXX";
+wekset::Console gConsole;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (mkdtemp(gDirectory.data()) == nullptr || chdir(gDirectory.c_str()) != 0) std::abort();
   std::atexit([] { std::filesystem::remove_all(gDirectory); });
   // The console is not what is being tested, and would drown libFuzzer's own output.
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+  gConsole.stream = std::fopen("/dev/null", "w");
+  if (gConsole.stream == nullptr) std::abort();
   return 0;
 }
 
@@ -29,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(source);
   std::remove("wek.tex");
 
-  wekset::ResetProcessState();
   char program[] = "wekset";
   char* argv[] = {program, nullptr};
-  wekset::Run(1, argv);
+  wekset::Run(1, argv, gConsole);
   return 0;
 }

@@ -1,0 +1,33 @@
+// The pipeline of one run: from the source stream to the document stream. It
+// works on files and on memory alike; the run around it owns the files.
+#pragma once
+
+#include <cstdio>
+
+#include "source/console.h"
+#include "source/source_line.h"
+
+namespace wekset {
+
+/// Where the pipeline's document goes: the run's "wek.tex", or a test's memory.
+class DocumentOutput {
+ public:
+  virtual ~DocumentOutput() = default;
+  /// Called once the header line is accepted, before the body is read:
+  /// whether a document can be written. Says why not on the console.
+  virtual bool Prepare(Console& console) = 0;
+  /// Called once the body is read: the stream for the whole document.
+  virtual std::FILE* Open() = 0;
+};
+
+enum class CalendarResult {
+  kWritten,         // the whole document went to the output's stream
+  kHeaderRejected,  // nothing was written; the sample is due
+  kNoDocument,      // the output could not take a document
+};
+
+/// Reads the header line and the body from the source, reporting on the
+/// console, and writes the calendar document to the output.
+CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output);
+
+}  // namespace wekset

@@ -1,0 +1,23 @@
+// Console output.
+#include "source/console.h"
+
+#include <cstdarg>
+
+namespace wekset {
+
+void Print(Console& console, const char* text) { std::fputs(text, console.stream); }
+
+void PrintFormatted(Console& console, const char* format, ...) {
+  std::va_list values;
+  va_start(values, format);
+  std::vfprintf(console.stream, format, values);
+  va_end(values);
+}
+
+void EchoLine(Console& console, const char* line) {
+  std::fputc('[', console.stream);
+  std::fputs(line, console.stream);
+  std::fputs("]\n", console.stream);
+}
+
+}  // namespace wekset

@@ -1,0 +1,22 @@
+// The console: where a run's progress and error lines go. Every step that
+// prints is given the console, so a test can read it from memory.
+#pragma once
+
+#include <cstdio>
+
+namespace wekset {
+
+struct Console {
+  std::FILE* stream = stdout;
+};
+
+/// Writes text as it stands.
+void Print(Console& console, const char* text);
+
+/// Writes a printf-style format.
+[[gnu::format(printf, 2, 3)]] void PrintFormatted(Console& console, const char* format, ...);
+
+/// Writes "[", a line of the source file, "]" and a line feed.
+void EchoLine(Console& console, const char* line);
+
+}  // namespace wekset
