@@ -56,9 +56,13 @@ TEST(EventLines, EveryKindOfLine) {
       "\n"
       "      \n"
       "; a comment\n"
+      "-----\n"
       "-2008\n"
       "-08/02/2008\n"
       "   a\n"
+      "19 no month\n"
+      "   after it\n"
+      "-2008/02\n"
       "1 Dentist\n"
       "18\n"
       "7\n"
@@ -89,20 +93,21 @@ TEST(EventLines, EveryKindOfLine) {
       "21 ab\n"
       "21 Last line without a line feed",
       table);
-  EXPECT_EQ(console, NotProcessed("1 Dentist") + NotProcessed("18") + NotProcessed("7") +
-                         NotProcessed("00 zero day") + NotProcessed("xx no digits") +
-                         "Error in [year/month/day]:  [2008/2/30] became [2008/3/1].\n" +
-                         NotProcessed("30 Feb thirtieth") +
-                         "Error in [year/month/day]:  [2008/13/5] became [2009/1/5].\n" +
-                         NotProcessed("05 thirteenth month") +
-                         "Error in [year/month/day]:  [2008/0/5] became [2008/1/5].\n" +
-                         NotProcessed("05 month zero") + NotProcessed("30 Before the calendar") +
-                         "Error in [year/month/day]:  [2000/2/29] became [2000/3/1].\n" +
-                         NotProcessed("29 No leap day in 2000") + NotProcessed("\xFF\xFE 12345"));
+  EXPECT_EQ(console,
+            NotProcessed("-2008") + NotProcessed("-08/02/2008") + NotProcessed("19 no month") +
+                NotProcessed("   after it") + NotProcessed("1 Dentist") + NotProcessed("18") +
+                NotProcessed("7") + NotProcessed("00 zero day") + NotProcessed("xx no digits") +
+                "Error in [year/month/day]:  [2008/2/30] became [2008/3/1].\n" +
+                NotProcessed("30 Feb thirtieth") + NotProcessed("   after a rejected line") +
+                "Error in [year/month/day]:  [2008/13/5] became [2009/1/5].\n" +
+                NotProcessed("05 thirteenth month") +
+                "Error in [year/month/day]:  [2008/0/5] became [2008/1/5].\n" +
+                NotProcessed("05 month zero") + NotProcessed("30 Before the calendar") +
+                "Error in [year/month/day]:  [2000/2/29] became [2000/3/1].\n" +
+                NotProcessed("29 No leap day in 2000") + NotProcessed("\xFF\xFE 12345"));
   EXPECT_EQ(Entries(table), (std::vector<Entry>{
-                                {22,
-                                 "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    after a "
-                                 "rejected line"},
+                                {22, "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    a"},
+                                {22, "x"},
                                 {33, "Leap day"},
                                 {9, "one digit"},
                                 {11, "tab"},
@@ -111,13 +116,17 @@ TEST(EventLines, EveryKindOfLine) {
                                 {-2948, "First day of the calendar"},
                                 {24, "One-digit month marker"},
                                 {25, "ab"},
+                                {25, "Last line without a line feed"},
                             }));
 }
 
 TEST(EventLines, EventLinesBeforeAnyMonthMarkerAreNotProcessed) {
   EventTable table;
-  EXPECT_EQ(ReadBody("18 Too early\n   no entry to continue\n-2008/02\n19 In time\n", table),
-            NotProcessed("18 Too early"));
+  EXPECT_EQ(
+      ReadBody("   no event yet\n18 Too early\n   no entry to continue\n-2008/02\n19 In time\n",
+               table),
+      NotProcessed("   no event yet") + NotProcessed("18 Too early") +
+          NotProcessed("   no entry to continue"));
   EXPECT_EQ(Entries(table), (std::vector<Entry>{{23, "In time"}}));
 }
 
@@ -140,7 +149,7 @@ TEST(EventLines, ADayHoldsAtMost511Characters) {
   const std::string over = std::string(512, 'c');
   EventTable table;
   EXPECT_EQ(ReadBody("-2008/02\n18 " + full + "\n19 " + over + "\n   more\n", table),
-            kTooMuch + NotProcessed("19 " + over) + kTooMuch + NotProcessed("   more"));
+            kTooMuch + NotProcessed("19 " + over) + NotProcessed("   more"));
   EXPECT_EQ(Entries(table), (std::vector<Entry>{{22, full}}));
 
   // 10 characters of mark and 5 of line fill a text of 496 exactly.
@@ -154,19 +163,19 @@ TEST(EventLines, ADayHoldsAtMost511Characters) {
 TEST(EventLines, TheTableKeeps3659Entries) {
   std::string body = "-2008/02\n";
   for (int i = 0; i < 3659; ++i) body += "18 kept\n";
-  body += "19 one too many\n   still continues the last entry\n";
+  body += "19 one too many\n   continues no stored event\n";
   EventTable table;
-  EXPECT_EQ(ReadBody(body, table),
-            "Too many events: at most 3659 are kept.\n" + NotProcessed("19 one too many"));
+  EXPECT_EQ(ReadBody(body, table), "Too many events: at most 3659 are kept.\n" +
+                                       NotProcessed("19 one too many") +
+                                       NotProcessed("   continues no stored event"));
   ASSERT_EQ(table.EventCount(), 3659);
-  EXPECT_STREQ(table.entries[3657].DayText, "kept");
-  EXPECT_STREQ(table.entries[3658].DayText, "kept\\vskip1pt    still continues the last entry");
+  EXPECT_STREQ(table.entries[3658].DayText, "kept");
 }
 
 TEST(EventLines, AnEntryThatCannotBeAllocatedIsReported) {
   EventTable table(std::pmr::null_memory_resource());
   EXPECT_EQ(ReadBody("-2008/02\n18 no memory\n   no entry to continue\n", table),
-            NotProcessed("18 no memory"));
+            NotProcessed("18 no memory") + NotProcessed("   no entry to continue"));
   EXPECT_EQ(table.EventCount(), 0);
 }
 

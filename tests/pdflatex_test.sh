@@ -26,7 +26,8 @@ fail() {
 }
 
 # The source file, the first day of the window, its weeks, the expected pages,
-# and words that the events put on the pages.
+# and words that the events put on the pages. Every page must show the weekday
+# names.
 source_text="" first_day="" weeks=0 pages=0 words=() raw_input=false
 continuation_lines() {
   for i in $(seq 1 "$2"); do printf '   %s line %d\n' "$1" "$i"; done
@@ -77,6 +78,16 @@ case $name in
 '
     words=(Bold meeting Boxed text Rule below off)
     ;;
+  events-of-one-day)
+    weeks=1 pages=1 first_day=2008-06-01
+    source_text=$'2008/06/01 01\n-2008/06\n03 Dentist\n03 Lunch\n   with Ana\n03 Seminar\n'
+    words=(Dentist Lunch with Ana Seminar)
+    ;;
+  one-week-a-page)
+    weeks=3 pages=3 first_day=2008-06-01
+    source_text=$'2008/06/01 03 01\n-2008/06\n10 Dentist\n'
+    words=(Dentist)
+    ;;
   sample)
     weeks=60 pages=5 first_day=2007-12-09 raw_input=true
     words=(PHSC Varnick Lorin Vesk Dentist Analysis Calculus CalculusExam Pellam Holbrath 555-0147)
@@ -109,6 +120,14 @@ if [ "$pages" -eq 0 ]; then
 fi
 actual_pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
 [ "$actual_pages" = "$pages" ] || fail "$actual_pages pages, expected $pages"
+
+# Every page begins with the row of weekday names.
+for page in $(seq 1 "$pages"); do
+  pdftotext -f "$page" -l "$page" wek.pdf - | tr -s ' \t\f' '\n\n\n' > page.txt
+  for weekday in Sun Mon Tue Wed Thu Fri Sat; do
+    grep -qx "$weekday" page.txt || fail "page $page has no \"$weekday\""
+  done
+done
 
 pdftotext wek.pdf text.txt
 tr -s ' \t\f' '\n\n\n' < text.txt > tokens.txt

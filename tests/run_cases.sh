@@ -6,6 +6,7 @@
 #   before/   the working directory's files before the run
 #   setup     shell lines sourced in the working directory before the run; they
 #             may set WRAP to a command that runs the program (optional)
+#   terminal  present when standard output is to be a terminal (optional)
 #   console   the expected standard output, byte for byte
 #   status    the expected exit status (no file: 0)
 #   after/    the working directory's files expected after the run
@@ -34,7 +35,12 @@ for name in "${names[@]}"; do
     cd "$work" || exit 99
     WRAP=()
     [ -f "$case/setup" ] && . "$case/setup"
-    exec "${WRAP[@]}" "$bin/wekset" "${args[@]}"
+    command=("${WRAP[@]}" "$bin/wekset" "${args[@]}")
+    if [ -f "$case/terminal" ]; then
+      # A pseudo-terminal that passes line feeds through as they are.
+      exec script -qec "stty -onlcr; exec $(printf '%q ' "${command[@]}")" /dev/null < /dev/null
+    fi
+    exec "${command[@]}"
   ) > "$work.console" 2> "$work.stderr"
   status=$?
   chmod -R u+w "$work" 2> /dev/null

@@ -66,7 +66,7 @@ Pages PagesOf(const std::string& grid) {
   return pages;
 }
 
-TEST(WeekGrid, PagesBreakOnTheRemainderOfTheWeekCounter) {
+TEST(WeekGrid, PagesBreakBeforeEveryWeeksPerPageThWeekRow) {
   struct Case {
     RunSettings settings;
     Pages pages;
@@ -77,8 +77,8 @@ TEST(WeekGrid, PagesBreakOnTheRemainderOfTheWeekCounter) {
       {{2007, 12, 13, 13, 6, 0}, {{7, 13}, 3, 13}},
       {{2007, 12, 13, 99, 12, 0}, {{13, 25, 37, 49, 61, 73, 85, 97}, 9, 99}},
       {{2007, 12, 13, 5, 2, 0}, {{3, 5}, 3, 5}},
-      {{2007, 12, 13, 20, 1, 0}, {{}, 0, 20}},
-      {{2007, 12, 13, 20, -1, 0}, {{}, 0, 20}},
+      {{2007, 12, 13, 5, 1, 0}, {{2, 3, 4, 5}, 5, 5}},
+      {{2007, 12, 13, 5, -1, 0}, {{2, 3, 4, 5}, 5, 5}},
       {{2007, 12, 13, 0, 6, 0}, {{}, 0, 0}},
   };
   for (const Case& c : cases) {
@@ -107,7 +107,7 @@ TEST(WeekGrid, AWindowStartingOnTheFirstNamesItsMonthOnce) {
   EXPECT_EQ(LinesOf(grid).size(), 7u + 4 + 7 * 3 + 2 + 1 + 2);
 }
 
-TEST(WeekGrid, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
+TEST(WeekGrid, DayBoxesCarryEveryEntryForTheirDaySizedByAllTheirLines) {
   auto lines = [](int count) {
     std::string text = "event";
     for (int i = 0; i < count; ++i) text += "\\vskip1pt    line";
@@ -115,7 +115,9 @@ TEST(WeekGrid, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
   };
   EventTable events;
   AddEvent(events, 1, "10:00PM Dentist");
-  AddEvent(events, 1, "second entry, never printed");
+  AddEvent(events, 6, "first in the table");
+  AddEvent(events, 1, "second entry");
+  AddEvent(events, 1, lines(3));
   AddEvent(events, 2, lines(4));
   AddEvent(events, 3, lines(5));
   AddEvent(events, 4, lines(9));
@@ -126,18 +128,21 @@ TEST(WeekGrid, DayBoxesCarryTheFirstEntryForTheirDaySizedByItsLines) {
   const std::string grid = Grid({2008, 6, 1, 1, 6, 0}, events);
   const std::string box = "\\def\\message{\\vbox{";
   for (const std::string& expected : {
-           "\\setdaynumber{2}\n" + box + "{ 10:00PM Dentist }}}%\n\\daybox\n",
+           "\\setdaynumber{2}\n" + box +
+               "{\\vskip-14pt  10:00PM Dentist\\vskip1pt second entry\\vskip1pt " + lines(3) +
+               " }}}%\n\\daybox\n",
            "\\setdaynumber{3}\n" + box + "{ " + lines(4) + " }}}%\n\\daybox\n",
            "\\setdaynumber{4}\n" + box + "{\\vskip-14pt  " + lines(5) + " }}}%\n\\daybox\n",
            "\\setdaynumber{5}\n" + box + "{\\vskip-26pt \\sssmsgft  " + lines(9) +
                " }}}%\n\\daybox\n",
            "\\setdaynumber{6}\n" + box + "{ " + lines(10) + " }}}%\n\\daybox\n",
-           "\\setdaynumber{7}\n" + box + "{ 50% {\\bf off} #1 ~ }}}%\n\\daybox\n",
+           "\\setdaynumber{7}\n" + box +
+               "{ first in the table\\vskip1pt 50% {\\bf off} #1 ~ }}}%\n\\daybox\n",
        }) {
     EXPECT_NE(grid.find(expected), std::string::npos) << expected;
   }
   EXPECT_NE(grid.find("\\setdaynumber{1}\n\\daybox\n"), std::string::npos);
-  for (const char* hidden : {"second entry", "before the window", "after the window"}) {
+  for (const char* hidden : {"before the window", "after the window"}) {
     EXPECT_EQ(grid.find(hidden), std::string::npos) << hidden;
   }
 }

@@ -16,7 +16,14 @@ void PrintFormatted(Console& console, const char* format, ...) {
 
 void EchoLine(Console& console, const char* line) {
   std::fputc('[', console.stream);
-  std::fputs(line, console.stream);
+  if (console.terminal) {
+    for (const char* byte = line; *byte != '\0'; ++byte) {
+      const bool control = (*byte >= 0 && *byte < ' ' && *byte != '\t') || *byte == 127;
+      std::fputc(control ? '?' : *byte, console.stream);
+    }
+  } else {
+    std::fputs(line, console.stream);
+  }
   std::fputs("]\n", console.stream);
 }
 

@@ -8,6 +8,9 @@ namespace wekset {
 
 struct Console {
   std::FILE* stream = stdout;
+  /// Set for a terminal: the control bytes of echoed source lines are shown
+  /// as "?", so that a calendar file cannot send escape sequences to it.
+  bool terminal = false;
 };
 
 /// Writes text as it stands.

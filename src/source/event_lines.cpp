@@ -1,6 +1,7 @@
 // The body of the source file. Each line is taken by its first character: ";"
-// a comment, "-" a month marker, a blank a continuation line, anything else an
-// event line. No flaw in a line stops the reading.
+// a comment, "-" a month marker or a separator, a blank a continuation line,
+// anything else an event line. No flaw in a line stops the reading, and no
+// line is dropped without a word but comments, separators and empty lines.
 #include "source/event_lines.h"
 
 #include <cstdio>
@@ -16,16 +17,25 @@ namespace {
 
 constexpr std::string_view kContinuationMark = "\\vskip1pt ";
 
-// The year and month of the latest month marker.
-struct CurrentMonth {
-  bool set = false;
+// What the lines read so far mean for the next one.
+struct BodyState {
+  bool monthSet = false;  // the latest "-" line with a digit was a month marker
   std::int32_t year = 0;
   std::int32_t month = 0;
+  bool latestStored = false;  // the latest event line went into the table
 };
 
-void ReadMonthMarker(std::string_view line, CurrentMonth& current) {
-  if (line.size() < 6 || line[5] != '/') return;
-  current = CurrentMonth{true, FieldValue(line, 1, 4), FieldValue(line, 6, 2)};
+// "-" and a digit begins a month marker; "-" and anything else is a separator
+// such as "-----", skipped in silence. A broken marker leaves no month at all,
+// so that the events after it are reported rather than put in the month
+// before it.
+void ReadMonthMarker(const char* line, BodyState& state, Console& console) {
+  const std::string_view marker(line);
+  if (marker.size() < 2 || marker[1] < '0' || marker[1] > '9') return;
+  state.monthSet = marker.size() >= 6 && marker[5] == '/';
+  if (!state.monthSet) return ReportFormatError(console, line);
+  state.year = FieldValue(marker, 1, 4);
+  state.month = FieldValue(marker, 6, 2);
 }
 
 void ReportTooMuchText(Console& console, const char* line) {
@@ -43,40 +53,56 @@ EventEntry* AddEntry(EventTable& table) {
   }
 }
 
-void ReadEventLine(char* line, const CurrentMonth& current, const CalendarWindow& window,
+// Stores the event line, or reports it; true when it was stored.
+bool ReadEventLine(char* line, const BodyState& state, const CalendarWindow& window,
                    EventTable& table, Console& console) {
   const std::string_view text(line);
-  if (text.size() < 3 || text[2] != ' ') return ReportFormatError(console, line);
-  if (text.size() < 5) return;
-  const std::int32_t day = FieldValue(text, 0, 2);
-  // Before the first month marker there is no month to check the date against.
-  if (day == 0 || !current.set) return ReportFormatError(console, line);
-  const DaySerial serial = DateToSerial(current.year, current.month, day);
-  if (serial < 1) return ReportFormatError(console, line);
-  const CalendarDate date = SerialToDate(serial);
-  if (date != CalendarDate{current.year, current.month, day}) {
-    PrintFormatted(console, "Error in [year/month/day]:  [%d/%d/%d] became [%d/%d/%d].\n",
-                   current.year, current.month, day, date.year, date.month, date.day);
-    return ReportFormatError(console, line);
+  if (text.size() < 4 || text[2] != ' ') {
+    ReportFormatError(console, line);
+    return false;
   }
-  if (text.size() - 3 > kMaxDayTextLength) return ReportTooMuchText(console, line);
+  const std::int32_t day = FieldValue(text, 0, 2);
+  const DaySerial serial = DateToSerial(state.year, state.month, day);
+  // Before the first month marker there is no month to check the date against.
+  if (day == 0 || !state.monthSet || serial < 1) {
+    ReportFormatError(console, line);
+    return false;
+  }
+  const CalendarDate date = SerialToDate(serial);
+  if (date != CalendarDate{state.year, state.month, day}) {
+    PrintFormatted(console, "Error in [year/month/day]:  [%d/%d/%d] became [%d/%d/%d].\n",
+                   state.year, state.month, day, date.year, date.month, date.day);
+    ReportFormatError(console, line);
+    return false;
+  }
+  if (text.size() - 3 > kMaxDayTextLength) {
+    ReportTooMuchText(console, line);
+    return false;
+  }
   if (table.EventCount() == kMaxEvents) {
     static_assert(kMaxEvents == 3659);
     Print(console, "Too many events: at most 3659 are kept.\n");
-    return ReportFormatError(console, line);
+    ReportFormatError(console, line);
+    return false;
   }
   EventEntry* entry = AddEntry(table);
-  if (entry == nullptr) return ReportFormatError(console, line);
+  if (entry == nullptr) {
+    ReportFormatError(console, line);
+    return false;
+  }
   entry->DayOffset = serial - window.WindowStart;
   DeleteChars(line, 0, 3);
   std::strcpy(entry->DayText, line);
+  return true;
 }
 
-// Adds a line to the latest stored entry, whatever lines came between.
-void AppendContinuation(const char* line, EventTable& table, Console& console) {
-  if (table.EventCount() == 0) return;
+// Adds a line to the entry of the latest event line, whatever comments and
+// markers came between. Without a stored event line to continue, the line
+// would land in some other day's box, so it is reported instead.
+void AppendContinuation(const char* line, const BodyState& state, EventTable& table,
+                        Console& console) {
+  if (!state.latestStored) return ReportFormatError(console, line);
   const std::size_t length = std::strlen(line);
-  if (length < 5) return;
   char* dayText = table.entries.back().DayText;
   const std::size_t used = std::strlen(dayText);
   if (used + kContinuationMark.size() + length > kMaxDayTextLength) {
@@ -91,21 +117,24 @@ void AppendContinuation(const char* line, EventTable& table, Console& console) {
 void ReadEventLines(SourceStream& source, const CalendarWindow& window, EventTable& table,
                     Console& console) {
   char* const line = source.line;
-  CurrentMonth current;
-  while (ReadLine(source, false) == LineEnd::LineFeed) {
+  BodyState state;
+  // The last line counts whether or not a line feed ends it.
+  LineEnd end = LineEnd::LineFeed;
+  while (end == LineEnd::LineFeed) {
+    end = ReadLine(source, false);
     TrimTrailingSpaces(line);
     switch (line[0]) {
       case '\0':
       case ';':
         break;
       case '-':
-        ReadMonthMarker(line, current);
+        ReadMonthMarker(line, state, console);
         break;
       case ' ':
-        AppendContinuation(line, table, console);
+        AppendContinuation(line, state, table, console);
         break;
       default:
-        ReadEventLine(line, current, window, table, console);
+        state.latestStored = ReadEventLine(line, state, window, table, console);
         break;
     }
   }

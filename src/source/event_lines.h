@@ -12,8 +12,7 @@
 namespace wekset {
 
 /// Reads every line up to the end of the stream into the table, placing each
-/// event in the window and reporting the lines it cannot take. A last line
-/// without a line feed is not read.
+/// event in the window and reporting the lines it cannot take.
 void ReadEventLines(SourceStream& source, const CalendarWindow& window, EventTable& table,
                     Console& console);
 

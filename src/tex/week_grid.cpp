@@ -1,8 +1,12 @@
 // The rows of the grid. Rows open on every Sunday and close on every Saturday
-// that WeekdayOf gives, so the window must start on a Sunday.
+// that WeekdayOf gives, so the window must start on a Sunday. A day's box
+// holds every entry of that day.
 #include "tex/week_grid.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tex/month_names.h"
 #include "tex/tex_output.h"
@@ -13,24 +17,58 @@ namespace {
 
 constexpr const char* kWeekdayAbbreviations = "SunMonTueWedThuFriSat";
 
-const char* FirstDayText(const EventTable& events, std::int32_t offset) {
-  for (const EventEntry& entry : events.entries) {
-    if (entry.DayOffset == offset) return entry.DayText;
+constexpr const char* kEntrySeparator = "\\vskip1pt ";
+
+// The entries of each day of the window, in table order: one pass over the
+// table, so that the grid costs days plus entries.
+class DayEntries {
+ public:
+  DayEntries(const EventTable& events, std::int32_t days)
+      : events_(events),
+        first_(std::max(days, 0), -1),
+        last_(first_),
+        next_(events.entries.size(), -1) {
+    for (std::int32_t i = 0; i < events.EventCount(); ++i) {
+      const std::int32_t day = events.entries[i].DayOffset;
+      if (day < 0 || day >= days) continue;
+      if (first_[day] < 0) {
+        first_[day] = i;
+      } else {
+        next_[last_[day]] = i;
+      }
+      last_[day] = i;
+    }
   }
-  return nullptr;
-}
+
+  /// The texts of the day's entries joined into one; null for a day without.
+  const char* TextOf(std::int32_t day) {
+    if (first_[day] < 0) return nullptr;
+    text_.clear();
+    for (std::int32_t i = first_[day]; i >= 0; i = next_[i]) {
+      if (i != first_[day]) text_ += kEntrySeparator;
+      text_ += events_.entries[i].DayText;
+    }
+    return text_.c_str();
+  }
+
+ private:
+  const EventTable& events_;
+  std::vector<std::int32_t> first_, last_, next_;
+  std::string text_;
+};
 
 }  // namespace
 
 void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
                    const EventTable& events) {
+  DayEntries entries(events, window.WindowEnd - window.WindowStart);
   std::int32_t weekCounter = 0;
   for (DaySerial serial = window.WindowStart; serial < window.WindowEnd; ++serial) {
     const CalendarDate date = SerialToDate(serial);
     const Weekday weekday = WeekdayOf(date.month, date.day, date.year);
     if (weekday == 0) {
       ++weekCounter;
-      if (weekCounter % settings.WeeksPerPage == 1) {
+      if ((weekCounter - 1) % settings.WeeksPerPage == 0) {
         if (weekCounter > 1) WriteFormatted(out, 2, R"(\vfill\eject)");
         WriteWeekdayHeader(out);
       }
@@ -44,7 +82,7 @@ void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWi
     // The first day of each month, and of the window, names its month.
     const bool banner = date.day == 1 || offset < 1;
     if (banner) WriteFormatted(out, 1, R"(\def\firstday{\fbox{%s}}%%)", MonthNames[date.month]);
-    WriteDayBox(out, date, FirstDayText(events, offset));
+    WriteDayBox(out, date, entries.TextOf(offset));
     if (banner) WriteFormatted(out, 1, R"(\def\firstday{}%%)");
     if (weekday == 6) WriteVerbatim(out, {"}", 1});
   }

@@ -12,7 +12,9 @@
 
 namespace wekset {
 
-/// Writes every day of the window with its events, then closes the document.
+/// Writes every day of the window with all of its events, then closes the
+/// document. A weekday header row, and a page break after the first, comes
+/// before every WeeksPerPage-th week row, counted from the first.
 void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
                    const EventTable& events);
 
