@@ -40,6 +40,8 @@ Too many events: at most 3659 are kept.
 [wek.tex] cannot be created.
 [wek.tex] is the source file. It was left unchanged.
 [wek.tex] could not be written completely.
+[calendar.txt] could not be read completely. [wek.tex] was left unchanged.
+wekset: write error on standard output:
 [wek.tex] created successfully. Do "pdflatex wek.tex" now
 pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
 LIST

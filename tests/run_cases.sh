@@ -8,8 +8,11 @@
 #             may set WRAP to a command that runs the program (optional)
 #   terminal  present when standard output is to be a terminal (optional)
 #   console   the expected standard output, byte for byte
+#   stderr    the expected standard error (no file: nothing)
 #   status    the expected exit status (no file: 0)
 #   after/    the working directory's files expected after the run
+#   check     shell lines sourced in the working directory after the run;
+#             whatever they print is a failure (optional)
 # Usage: run_cases.sh PROGRAM CASES_DIR [CASE...]
 set -u
 program=$1
@@ -31,28 +34,39 @@ for name in "${names[@]}"; do
   [ -d "$case/before" ] && cp -a "$case/before/." "$work/"
   args=()
   [ -f "$case/args" ] && mapfile -t args < "$case/args"
-  (
-    cd "$work" || exit 99
-    WRAP=()
-    [ -f "$case/setup" ] && . "$case/setup"
-    command=("${WRAP[@]}" "$bin/wekset" "${args[@]}")
-    if [ -f "$case/terminal" ]; then
-      # A pseudo-terminal that passes line feeds through as they are.
-      exec script -qec "stty -onlcr; exec $(printf '%q ' "${command[@]}")" /dev/null < /dev/null
-    fi
-    exec "${command[@]}"
-  ) > "$work.console" 2> "$work.stderr"
+  # The braces take bash's own note on a case that ends by a signal.
+  {
+    (
+      cd "$work" || exit 99
+      WRAP=()
+      [ -f "$case/setup" ] && . "$case/setup"
+      command=("${WRAP[@]}" "$bin/wekset" "${args[@]}")
+      if [ -f "$case/terminal" ]; then
+        # A pseudo-terminal that passes line feeds through as they are.
+        exec script -qec "stty -onlcr; exec $(printf '%q ' "${command[@]}")" /dev/null < /dev/null
+      fi
+      exec "${command[@]}"
+    ) > "$work.console" 2> "$work.stderr"
+  } 2> /dev/null
   status=$?
-  chmod -R u+w "$work" 2> /dev/null
 
   problems=()
   expected_status=0
   [ -f "$case/status" ] && expected_status=$(cat "$case/status")
   [ "$status" = "$expected_status" ] || problems+=("exit status $status, expected $expected_status")
-  [ -s "$work.stderr" ] && problems+=("standard error: $(cat "$work.stderr")")
+  touch "$work.expected-stderr"
+  [ -f "$case/stderr" ] && cp "$case/stderr" "$work.expected-stderr"
+  if ! stderr_diff=$(diff -u --label expected --label actual "$work.expected-stderr" "$work.stderr"); then
+    problems+=("standard error:"$'\n'"$stderr_diff")
+  fi
+  if [ -f "$case/check" ]; then
+    check_output=$(cd "$work" && . "$case/check" 2>&1)
+    [ -z "$check_output" ] || problems+=("check: $check_output")
+  fi
   if ! console_diff=$(diff -u --label expected --label actual "$case/console" "$work.console"); then
     problems+=("console:"$'\n'"$console_diff")
   fi
+  chmod -R u+w "$work" 2> /dev/null
   mkdir -p "$work.expected"
   [ -d "$case/after" ] && cp -a "$case/after/." "$work.expected/"
   if ! files_diff=$(diff -r --no-dereference "$work.expected" "$work"); then

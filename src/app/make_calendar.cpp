@@ -11,15 +11,19 @@ namespace wekset {
 
 CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output) {
   const std::optional<RunSettings> settings = ReadHeaderLine(source, console);
+  if (source.failed) return CalendarResult::kReadFailed;
   if (!settings) return CalendarResult::kHeaderRejected;
   const CalendarWindow window = ComputeCalendarWindow(*settings);
-  if (!output.Prepare(console)) return CalendarResult::kNoDocument;
+  if (!output.Prepare(console)) return CalendarResult::kNotWritable;
   Print(console, "...so far so good.......................................\n");
 
   EventTable events;
   ReadEventLines(source, window, events, console);
+  // A read error is no end of file: a document without the rest of the
+  // events would pass for complete.
+  if (source.failed) return CalendarResult::kReadFailed;
   std::FILE* document = output.Open();
-  if (document == nullptr) return CalendarResult::kNoDocument;
+  if (document == nullptr) return CalendarResult::kOpenFailed;
   WriteCalendarDocument(document, *settings, window, events);
   return CalendarResult::kWritten;
 }

@@ -16,14 +16,17 @@ class DocumentOutput {
   /// Called once the header line is accepted, before the body is read:
   /// whether a document can be written. Says why not on the console.
   virtual bool Prepare(Console& console) = 0;
-  /// Called once the body is read: the stream for the whole document.
+  /// Called once the whole source is read: the stream for the whole
+  /// document, or null when there is none.
   virtual std::FILE* Open() = 0;
 };
 
 enum class CalendarResult {
   kWritten,         // the whole document went to the output's stream
   kHeaderRejected,  // nothing was written; the sample is due
-  kNoDocument,      // the output could not take a document
+  kNotWritable,     // the output cannot take a document, and has said why
+  kReadFailed,      // the source could not be read to its end; nothing was written
+  kOpenFailed,      // the output gave no stream for the document
 };
 
 /// Reads the header line and the body from the source, reporting on the

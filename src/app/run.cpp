@@ -2,15 +2,16 @@
 // the sample on an early stop, and the exit status.
 #include "app/run.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
-#include <utility>
 
+#include "app/document_file.h"
 #include "app/make_calendar.h"
-#include "source/output_file.h"
 #include "source/sample_source.h"
 #include "source/source_line.h"
 
@@ -48,43 +49,6 @@ FileHandle OpenSource(const char* name) {
   return file;
 }
 
-bool IsSameFile(const char* a, const char* b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
-}
-
-// "wek.tex" in the current directory, created once the header line is accepted.
-class DocumentFile : public DocumentOutput {
- public:
-  explicit DocumentFile(const char* sourceName) : sourceName_(sourceName) {}
-  ~DocumentFile() override {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-
-  bool Prepare(Console& console) override {
-    // Creating the output empties it: it must not be the file being read.
-    if (IsSameFile(kOutputName, sourceName_)) {
-      PrintFormatted(console, "[%s] is the source file. It was left unchanged.\n", kOutputName);
-      return false;
-    }
-    file_ = std::fopen(kOutputName, "w");
-    if (file_ == nullptr) {
-      PrintFormatted(console, "[%s] cannot be created.\n", kOutputName);
-      return false;
-    }
-    return true;
-  }
-
-  std::FILE* Open() override { return file_; }
-
-  /// Whether every byte of the document arrived.
-  bool Close() { return CloseOutput(std::exchange(file_, nullptr)); }
-
- private:
-  const char* sourceName_;
-  std::FILE* file_ = nullptr;
-};
-
 }  // namespace
 
 int Run(int argc, char* argv[], Console& console) {
@@ -105,24 +69,51 @@ int Run(int argc, char* argv[], Console& console) {
   }
 
   auto source = std::make_unique<SourceStream>(sourceFile.get());
-  DocumentFile document(sourceName);
+  DocumentFile document(kOutputName, sourceName);
   switch (MakeCalendar(*source, console, document)) {
     case CalendarResult::kHeaderRejected:
       WriteSampleSource(console);
       return 0;
-    case CalendarResult::kNoDocument:
+    case CalendarResult::kNotWritable:
+      return 1;
+    case CalendarResult::kReadFailed:
+      PrintFormatted(console, "[%s] could not be read completely. [%s] was left unchanged.\n",
+                     sourceName, kOutputName);
+      return 1;
+    case CalendarResult::kOpenFailed:
+      PrintFormatted(console, "[%s] could not be written completely.\n", kOutputName);
       return 1;
     case CalendarResult::kWritten:
       break;
   }
-  sourceFile.reset();
-  if (!document.Close()) {
+  if (!document.Commit()) {
     PrintFormatted(console, "[%s] could not be written completely.\n", kOutputName);
     return 1;
   }
   PrintFormatted(console, "[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName,
                  kOutputName);
   return 0;
+}
+
+int RunProgram(int argc, char* argv[]) {
+  // Closed standard streams are opened on /dev/null, so that no file the run
+  // opens takes their place and receives the console.
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+  }
+  // A closed pipe or the file size limit then fails a write, which the run
+  // reports, instead of killing it halfway.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  Console console{stdout, isatty(STDOUT_FILENO) == 1};
+  const int status = Run(argc, argv, console);
+  if (!FlushConsole(console)) {
+    std::fprintf(stderr, "wekset: write error on standard output: %s\n",
+                 std::strerror(console.error));
+    return 1;
+  }
+  return status;
 }
 
 }  // namespace wekset

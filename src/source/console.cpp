@@ -1,17 +1,32 @@
 // Console output.
 #include "source/console.h"
 
+#include <cerrno>
 #include <cstdarg>
 
 namespace wekset {
 
-void Print(Console& console, const char* text) { std::fputs(text, console.stream); }
+namespace {
+
+// Checked after every write, so that errno still tells why the first failed.
+void NoteError(Console& console) {
+  if (console.error == 0 && std::ferror(console.stream) != 0)
+    console.error = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
+void Print(Console& console, const char* text) {
+  std::fputs(text, console.stream);
+  NoteError(console);
+}
 
 void PrintFormatted(Console& console, const char* format, ...) {
   std::va_list values;
   va_start(values, format);
   std::vfprintf(console.stream, format, values);
   va_end(values);
+  NoteError(console);
 }
 
 void EchoLine(Console& console, const char* line) {
@@ -25,6 +40,13 @@ void EchoLine(Console& console, const char* line) {
     std::fputs(line, console.stream);
   }
   std::fputs("]\n", console.stream);
+  NoteError(console);
+}
+
+bool FlushConsole(Console& console) {
+  if (std::fflush(console.stream) != 0 && console.error == 0) console.error = errno;
+  NoteError(console);
+  return console.error == 0;
 }
 
 }  // namespace wekset

@@ -11,6 +11,8 @@ struct Console {
   /// Set for a terminal: the control bytes of echoed source lines are shown
   /// as "?", so that a calendar file cannot send escape sequences to it.
   bool terminal = false;
+  /// The errno of the first write that failed; 0 while none has.
+  int error = 0;
 };
 
 /// Writes text as it stands.
@@ -21,5 +23,8 @@ void Print(Console& console, const char* text);
 
 /// Writes "[", a line of the source file, "]" and a line feed.
 void EchoLine(Console& console, const char* line);
+
+/// Flushes the console; false when any write to it failed.
+bool FlushConsole(Console& console);
 
 }  // namespace wekset

@@ -122,6 +122,7 @@ void ReadEventLines(SourceStream& source, const CalendarWindow& window, EventTab
   LineEnd end = LineEnd::LineFeed;
   while (end == LineEnd::LineFeed) {
     end = ReadLine(source, false);
+    if (source.failed) return;  // the line in hand may be cut short
     TrimTrailingSpaces(line);
     switch (line[0]) {
       case '\0':

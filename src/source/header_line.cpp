@@ -22,6 +22,7 @@ std::optional<RunSettings> ReadHeaderLine(SourceStream& source, Console& console
   // A byte 0xFF ends a line here, but only the end of the stream ends the search.
   while ((ReadSourceLine(source) == 1 || !source.ended) && (line[0] == ';' || line[0] == '\0')) {
   }
+  if (source.failed) return std::nullopt;
   TrimTrailingSpaces(line);
   EchoLine(console, line);
 

@@ -11,7 +11,7 @@ namespace wekset {
 
 /// Skips comment and empty lines, echoes the header line and checks it. A
 /// rejected line has been echoed a second time with the reason, and the run
-/// is to stop.
+/// is to stop. Nothing is printed when a read fails (source.failed).
 std::optional<RunSettings> ReadHeaderLine(SourceStream& source, Console& console);
 
 }  // namespace wekset

@@ -1,5 +1,12 @@
-// Writing the program's text files.
+// Temporary files, syncing, renaming and the held signals.
 #include "source/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 
 namespace wekset {
 
@@ -7,9 +14,107 @@ void WriteLineEnds(std::FILE* out, int count) {
   for (int i = 0; i < count; ++i) std::fputc('\n', out);
 }
 
-bool CloseOutput(std::FILE* out) {
-  const bool failed = std::ferror(out) != 0;
-  return std::fclose(out) == 0 && !failed;
+namespace {
+
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+
+}  // namespace
+
+HeldSignals::HeldSignals() {
+  sigemptyset(&held_);
+  // A signal that is ignored, as SIGHUP under nohup, interrupts nothing.
+  for (int signal : kInterruptions) {
+    struct sigaction action {};
+    if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN) {
+      sigaddset(&held_, signal);
+    }
+  }
+  sigprocmask(SIG_BLOCK, &held_, &previous_);
+}
+
+HeldSignals::~HeldSignals() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+bool HeldSignals::Pending() const {
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  for (int signal : kInterruptions) {
+    if (sigismember(&held_, signal) == 1 && sigismember(&pending, signal) == 1) return true;
+  }
+  return false;
+}
+
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+PendingFile::~PendingFile() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!temporaryPath_.empty()) unlink(temporaryPath_.c_str());
+}
+
+bool PendingFile::Create(const std::string& finalPath, mode_t mode, bool keepUmask) {
+  finalPath_ = finalPath;
+  const std::string stem = DirectoryOf(finalPath) + "/." + BaseOf(finalPath) + ".";
+  // The process id keeps concurrent runs apart; the counter steps past the
+  // leftovers of a run that was killed outright.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::string path = stem + std::to_string(getpid()) + "." + std::to_string(attempt);
+    const int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, keepUmask ? mode : 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    temporaryPath_ = path;
+    if ((!keepUmask && fchmod(fd, mode) != 0) || (file_ = fdopen(fd, "w")) == nullptr) {
+      close(fd);
+      return false;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool PendingFile::Finish() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  const bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
+  const bool synced = written && fsync(fileno(file)) == 0;
+  return std::fclose(file) == 0 && synced;
+}
+
+bool PendingFile::Replace() {
+  if (std::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return false;
+  temporaryPath_.clear();
+  return true;
+}
+
+bool PendingFile::LinkNew() {
+  if (link(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return false;
+  return true;
+}
+
+std::string FollowLinks(const std::string& name) {
+  std::string path = name;
+  for (int depth = 0; depth < 40; ++depth) {
+    char target[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+    if (length < 0) return path;
+    target[length] = '\0';
+    path = target[0] == '/' ? std::string(target) : DirectoryOf(path) + "/" + target;
+  }
+  return path;
 }
 
 }  // namespace wekset

@@ -2,6 +2,8 @@
 // byte escapes so that no editor can re-encode them.
 #include "source/sample_source.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -101,27 +103,33 @@ constexpr SampleLine kSampleLines[] = {
 
 void WriteSampleSource(Console& console) {
   const char* const name = kDefaultSourceName;
-  // "x" creates the file only where none exists, even against a race.
-  std::FILE* file = std::fopen(name, "wx");
-  if (file == nullptr) {
-    if (errno == EEXIST) {
-      PrintFormatted(console, "[%s] already exists. It was left unchanged.\n", name);
-    } else {
-      PrintFormatted(console, "[%s] cannot be created.\n", name);
+  struct stat existing {};
+  if (lstat(name, &existing) == 0) {
+    PrintFormatted(console, "[%s] already exists. It was left unchanged.\n", name);
+    return;
+  }
+  // Written whole under another name, then linked to its own, which fails
+  // rather than replace a file that appeared meanwhile.
+  const HeldSignals held;
+  PendingFile sample;
+  if (sample.Create(name, 0666, true)) {
+    for (const SampleLine& line : kSampleLines) {
+      std::fputs(line.text, sample.stream());
+      std::fputs(line.korean, sample.stream());
+      WriteLineEnds(sample.stream(), line.lineEnds);
     }
-    return;
+    if (sample.Finish() && !held.Pending()) {
+      if (sample.LinkNew()) {
+        PrintFormatted(console, "[%s] created. Edit it for your needs.\n", name);
+        return;
+      }
+      if (errno == EEXIST) {
+        PrintFormatted(console, "[%s] already exists. It was left unchanged.\n", name);
+        return;
+      }
+    }
   }
-  for (const SampleLine& line : kSampleLines) {
-    std::fputs(line.text, file);
-    std::fputs(line.korean, file);
-    WriteLineEnds(file, line.lineEnds);
-  }
-  if (!CloseOutput(file)) {
-    std::remove(name);
-    PrintFormatted(console, "[%s] cannot be created.\n", name);
-    return;
-  }
-  PrintFormatted(console, "[%s] created. Edit it for your needs.\n", name);
+  if (!held.Pending()) PrintFormatted(console, "[%s] cannot be created.\n", name);
 }
 
 }  // namespace wekset

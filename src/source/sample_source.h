@@ -9,9 +9,9 @@ namespace wekset {
 /// The source file that a run reads by default, and the sample's name.
 inline constexpr const char* kDefaultSourceName = "calendar.txt";
 
-/// Creates "calendar.txt" holding the sample and says so on the console. An
-/// existing file of that name is never replaced, and a partly written sample
-/// is removed.
+/// Creates "calendar.txt" holding the whole sample and says so on the
+/// console. An existing file of that name is never replaced, and no partly
+/// written sample is left anywhere.
 void WriteSampleSource(Console& console);
 
 }  // namespace wekset

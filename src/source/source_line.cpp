@@ -17,6 +17,7 @@ bool IsFieldSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\
 bool Refill(SourceStream& source) {
   source.next = 0;
   source.end = std::fread(source.block, 1, SourceStream::kBlockSize, source.file);
+  if (std::ferror(source.file) != 0) source.failed = true;
   return source.end > 0;
 }
 

@@ -22,6 +22,7 @@ struct SourceStream {
 
   std::FILE* file;
   bool ended = false;    // the last line ended at the end of the stream
+  bool failed = false;   // a read failed: the stream ended before the file did
   std::size_t next = 0;  // index of the next unread byte in block
   std::size_t end = 0;   // number of valid bytes in block
   unsigned char block[kBlockSize];
@@ -30,7 +31,8 @@ struct SourceStream {
 
 enum class LineEnd { LineFeed, ByteFF, EndOfStream };
 
-/// Reads the next line into source.line and NUL-terminates it. The line ends at a line feed, at the
+/// Reads the next line into source.line and NUL-terminates it. A read error
+/// ends the stream, and sets source.failed. The line ends at a line feed, at the
 /// end of the stream, or, when byteFFEndsLine, at a byte 0xFF; the byte that ends it is consumed
 /// and not stored. A carriage return directly before a line feed is dropped. Bytes beyond the
 /// buffer are read and dropped up to the line's end.
