@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
 # Measures the program on generated inputs: wall time, throughput, the time of
 # `wc -l` on the same file for comparison, and peak memory (GNU time's maximum
-# resident set size). Console output goes to /dev/null.
-# Usage: bench/run.sh PROGRAM [WORK_DIR]
+# resident set size). Console output goes to /dev/null. The inputs are made in
+# a temporary directory, which is removed at the end, also on Ctrl-C.
+# Usage: bench/run.sh PROGRAM [MEGABYTES]
 set -eu
 program=$(realpath "$1")
-work=${2:-$(mktemp -d)}
-mkdir -p "$work"
-cd "$work"
-command -v /usr/bin/time > /dev/null || { echo "needs GNU time (Debian package time)"; exit 1; }
-
-megabytes=200
+megabytes=${2:-200}
 bytes=$((megabytes * 1024 * 1024))
+
+missing=()
+[ -x /usr/bin/time ] || missing+=("time (for /usr/bin/time)")
+for tool in awk wc tr head; do command -v "$tool" > /dev/null || missing+=("$tool"); done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "bench/run.sh needs: ${missing[*]}; on Debian: apt-get install time" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+cd "$work"
 
 # The sample calendar that the program writes for itself.
 rm -f calendar.txt && "$program" > /dev/null && mv calendar.txt sample.txt
@@ -62,11 +72,11 @@ awk 'BEGIN {
 
 now() { date +%s.%N; }
 best_of_three() {  # seconds of the fastest of three runs of the command
-  local best="" start end took
+  local best="" start end
   for _ in 1 2 3; do
     start=$(now); "$@" > /dev/null 2>&1 || true; end=$(now)
-    took=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$took < $best" | bc -l)" = 1 ]; then best=$took; fi
+    best=$(awk -v took="$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')" -v best="$best" \
+      'BEGIN { print (best == "" || took < best) ? took : best }')
   done
   echo "$best"
 }
@@ -78,7 +88,7 @@ for input in sample.txt body.txt quiet-body.txt one-line.txt full-table.txt; do
   seconds=$(best_of_three "$program" "$input")
   wc_seconds=$(best_of_three wc -l "$input")
   peak_kb=$(/usr/bin/time -f %M "$program" "$input" 2>&1 > /dev/null | tail -n 1)
-  printf '%-15s %9.1f %9.3f %9.0f %9.3f %8.1f %10.1f\n' "$input" \
-    "$(echo "$size / 1048576" | bc -l)" "$seconds" "$(echo "$size / 1048576 / $seconds" | bc -l)" \
-    "$wc_seconds" "$(echo "$seconds / $wc_seconds" | bc -l)" "$(echo "$peak_kb / 1024" | bc -l)"
+  awk -v input="$input" -v size="$size" -v s="$seconds" -v wc="$wc_seconds" -v peak="$peak_kb" \
+    'BEGIN { printf "%-15s %9.1f %9.3f %9.0f %9.3f %8.1f %10.1f\n", input, size / 1048576, s,
+             size / 1048576 / (s > 0 ? s : 1e-6), wc, s / (wc > 0 ? wc : 1e-6), peak / 1024 }'
 done

@@ -20,10 +20,10 @@ printf "[%s]\n[%s]\nThe first line of sourcefile must be like '2008/05' for May\
   "[calendar.txt] already exists. It was left unchanged." > expected.txt
 cmp -s console.txt expected.txt || fail "one line: the console differs: $(head -c 300 console.txt)"
 
-{ printf '2008/06/01 00\n-2008/06\n'; head -c "$size" /dev/zero | tr '\0' x; printf '\n02 next\n'; } > long-event.txt
+{ printf '2008/06/01 01\n-2008/06\n'; head -c "$size" /dev/zero | tr '\0' x; printf '\n02 next\n'; } > long-event.txt
 "$program" long-event.txt > console.txt || fail "long event line: status $?"
 {
-  printf '[2008/06/01 00]\n...so far so good.......................................\n'
+  printf '[2008/06/01 01]\n...so far so good.......................................\n'
   printf '~~~~~~~~~~~~~"calendar.txt" format error. The following line is not processed.\n[%s]\n' "$kept"
   printf '[wek.tex] created successfully. Do "pdflatex wek.tex" now\n'
 } > expected.txt

@@ -42,6 +42,7 @@ Too many events: at most 3659 are kept.
 [wek.tex] could not be written completely.
 [calendar.txt] could not be read completely. [wek.tex] was left unchanged.
 wekset: write error on standard output:
+wekset: unknown option
 [wek.tex] created successfully. Do "pdflatex wek.tex" now
 pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
 LIST

@@ -135,7 +135,8 @@ TEST(WeekGrid, DayBoxesCarryEveryEntryForTheirDaySizedByAllTheirLines) {
            "\\setdaynumber{4}\n" + box + "{\\vskip-14pt  " + lines(5) + " }}}%\n\\daybox\n",
            "\\setdaynumber{5}\n" + box + "{\\vskip-26pt \\sssmsgft  " + lines(9) +
                " }}}%\n\\daybox\n",
-           "\\setdaynumber{6}\n" + box + "{ " + lines(10) + " }}}%\n\\daybox\n",
+           "\\setdaynumber{6}\n" + box + "{\\vskip-26pt \\sssmsgft  " + lines(10) +
+               " }}}%\n\\daybox\n",
            "\\setdaynumber{7}\n" + box +
                "{ first in the table\\vskip1pt 50% {\\bf off} #1 ~ }}}%\n\\daybox\n",
        }) {
@@ -147,7 +148,7 @@ TEST(WeekGrid, DayBoxesCarryEveryEntryForTheirDaySizedByAllTheirLines) {
   }
 }
 
-TEST(MessageSizing, PrefixesForFiveToNineLines) {
+TEST(MessageSizing, PrefixesFromFiveLinesOn) {
   const char* expected[] = {"",
                             "",
                             "",
@@ -158,8 +159,8 @@ TEST(MessageSizing, PrefixesForFiveToNineLines) {
                             "\\vskip-26pt \\smsgft ",
                             "\\vskip-26pt \\ssmsgft ",
                             "\\vskip-26pt \\sssmsgft ",
-                            "",
-                            ""};
+                            "\\vskip-26pt \\sssmsgft ",
+                            "\\vskip-26pt \\sssmsgft "};
   for (int count = 0; count < 12; ++count) EXPECT_STREQ(MessageSizing(count), expected[count]);
 }
 

@@ -3,6 +3,7 @@
 #include "app/run.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr const char* kOutputName = "wek.tex";
 
+constexpr const char* kUsageLine = "Usage: wekset [SourceFile]\n";
 constexpr const char* kUsage =
     "Usage: wekset [SourceFile]\n"
     "Makes the LaTeX calendar wek.tex from SourceFile, by default calendar.txt;\n"
@@ -31,7 +33,9 @@ constexpr const char* kUsage =
     "  -h, --help     print this help and exit\n"
     "      --version  print the version and exit\n"
     "\n"
-    "A source file named like an option is given as ./--help. See wekset(1).\n";
+    "Any other first argument that begins with \"-\" is an unknown option, unless a\n"
+    "file has that name. A source file named like an option is given as\n"
+    "./--help. See wekset(1).\n";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -60,6 +64,13 @@ int Run(int argc, char* argv[], Console& console) {
   if (std::strcmp(sourceName, "--version") == 0) {
     PrintFormatted(console, "wekset %s\n", WEKSET_VERSION);
     return 0;
+  }
+  // A mistyped option would otherwise be taken for a missing source file,
+  // and a sample written in its place.
+  struct stat existing {};
+  if (sourceName[0] == '-' && lstat(sourceName, &existing) != 0) {
+    std::fprintf(console.errors, "wekset: unknown option %s\n%s", sourceName, kUsageLine);
+    return 2;
   }
   FileHandle sourceFile = OpenSource(sourceName);
   if (sourceFile == nullptr) {
@@ -106,10 +117,10 @@ int RunProgram(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
 
-  Console console{stdout, isatty(STDOUT_FILENO) == 1};
+  Console console{stdout, stderr, isatty(STDOUT_FILENO) == 1};
   const int status = Run(argc, argv, console);
   if (!FlushConsole(console)) {
-    std::fprintf(stderr, "wekset: write error on standard output: %s\n",
+    std::fprintf(console.errors, "wekset: write error on standard output: %s\n",
                  std::strerror(console.error));
     return 1;
   }

@@ -8,6 +8,7 @@ namespace wekset {
 
 struct Console {
   std::FILE* stream = stdout;
+  std::FILE* errors = stderr;  // for what is wrong with the command itself
   /// Set for a terminal: the control bytes of echoed source lines are shown
   /// as "?", so that a calendar file cannot send escape sequences to it.
   bool terminal = false;

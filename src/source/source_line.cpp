@@ -12,8 +12,6 @@ namespace {
 
 constexpr std::size_t kMaxLineLength = kLineBufferSize - 1;
 
-bool IsFieldSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
-
 bool Refill(SourceStream& source) {
   source.next = 0;
   source.end = std::fread(source.block, 1, SourceStream::kBlockSize, source.file);
@@ -61,6 +59,8 @@ LineEnd ReadLine(SourceStream& source, bool byteFFEndsLine) {
     }
   }
 }
+
+bool IsFieldSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
 int ReadSourceLine(SourceStream& source) {
   return ReadLine(source, true) == LineEnd::LineFeed ? 1 : -1;

@@ -42,6 +42,10 @@ LineEnd ReadLine(SourceStream& source, bool byteFFEndsLine);
 /// or at a byte 0xFF.
 int ReadSourceLine(SourceStream& source);
 
+/// Blank, tab, vertical tab, form feed or carriage return: what a field may
+/// begin with.
+bool IsFieldSpace(char c);
+
 /// Removes trailing blanks; tabs and other bytes stay.
 void TrimTrailingSpaces(char* line);
 

@@ -119,7 +119,8 @@ std::int32_t CountOccurrences(const char* needle, const char* text) {
 }
 
 const char* MessageSizing(std::int32_t count) {
-  switch (count) {
+  // A crowded day keeps the smallest size rather than spill out of its box.
+  switch (std::min(count, 9)) {
     case 5:
       return R"(\vskip-14pt )";
     case 6:

@@ -28,7 +28,8 @@ void WriteDayBox(std::FILE* out, const CalendarDate& date, const char* text);
 /// The number of positions at which needle starts in text, overlaps counted.
 std::int32_t CountOccurrences(const char* needle, const char* text);
 
-/// The prefix that makes room for a day of count continuation lines.
+/// The prefix that makes room for a day of count continuation lines: none
+/// below 5, the 9-line one from 9 on.
 const char* MessageSizing(std::int32_t count);
 
 }  // namespace wekset
