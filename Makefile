@@ -15,9 +15,10 @@ all: build
 # The program alone, which needs only cmake and a C++ compiler; `make test`
 # builds the tests too.
 WITH_TESTS ?= OFF
+WITH_ICS ?= AUTO
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWEKSET_WERROR=ON \
-	  -DWEKSET_TESTS=$(WITH_TESTS)
+	  -DWEKSET_TESTS=$(WITH_TESTS) -DWEKSET_ICS=$(WITH_ICS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Makes a calendar in run/ from run/calendar.txt, and its PDF where pdflatex
@@ -37,7 +38,7 @@ run: build
 	fi
 
 test:
-	$(MAKE) build WITH_TESTS=ON
+	$(MAKE) build WITH_TESTS=ON WITH_ICS=ON
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) test-sanitized
 	@if command -v clang++ > /dev/null; then \
@@ -49,7 +50,7 @@ test:
 # The whole suite again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DWEKSET_WERROR=ON -DWEKSET_SANITIZE=ON \
-	  -DWEKSET_TESTS=ON
+	  -DWEKSET_TESTS=ON -DWEKSET_ICS=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)

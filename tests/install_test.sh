@@ -12,6 +12,11 @@ program=$root/opt/wekset/bin/wekset
 [ -x "$program" ] || fail "no program at $program"
 [ -f "$root/opt/wekset/share/man/man1/wekset.1" ] || fail "no manual page"
 [ "$("$program" --version)" = "wekset 1.0.0" ] || fail "--version says $("$program" --version)"
+# The importer is built wherever libical is, as in every run of the tests.
+if [ -x "$build/wekset-ics" ]; then
+  [ -x "$root/opt/wekset/bin/wekset-ics" ] || fail "no wekset-ics beside wekset"
+  [ -f "$root/opt/wekset/share/man/man1/wekset-ics.1" ] || fail "no manual page for wekset-ics"
+fi
 
 mkdir "$root/work" && cd "$root/work" || exit 1
 printf '2008/02\n-2008/02\n18 10:00PM Dentist\n' > calendar.txt

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The manual page renders without a warning and lists every console message.
+# A manual page renders without a warning; wekset's lists every console
+# message, and wekset-ics's every option and exit status.
 # Usage: man_page_test.sh MAN_PAGE
 set -u
 page=$1
@@ -12,10 +13,9 @@ warnings=$(mktemp)
 trap 'rm -f "$warnings"' EXIT
 text=$(LC_ALL=C MANWIDTH=200 man --warnings -l "$page" 2> "$warnings") || { echo "FAIL: man failed"; exit 1; }
 [ ! -s "$warnings" ] || { echo "FAIL: warnings:"; cat "$warnings"; exit 1; }
-failed=0
-while IFS= read -r expected; do
-  grep -qF -- "$expected" <<< "$text" || { echo "FAIL: missing \"$expected\""; failed=1; }
-done << 'LIST'
+expected() {
+  case $(basename "$page") in
+    wekset.1) cat << 'LIST'
 NAME
 SYNOPSIS
 DESCRIPTION
@@ -46,4 +46,30 @@ wekset: unknown option
 [wek.tex] created successfully. Do "pdflatex wek.tex" now
 pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
 LIST
+      ;;
+    wekset-ics.1) cat << 'LIST'
+NAME
+SYNOPSIS
+OPTIONS
+OUTPUT
+DIAGNOSTICS
+EXIT STATUS
+--from YYYY/MM/DD
+--weeks N
+--per-page N
+--tz Area/City
+--body
+--details
+--help
+--version
+Calendars can be made for 2000/03/05 to 2099/12/31 only.
+events past the first 3659 were left out
+LIST
+      ;;
+  esac
+}
+failed=0
+while IFS= read -r expected; do
+  grep -qF -- "$expected" <<< "$text" || { echo "FAIL: missing \"$expected\""; failed=1; }
+done < <(expected)
 [ "$failed" -eq 0 ] && echo "ok   the manual page"

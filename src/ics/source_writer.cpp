@@ -1,0 +1,141 @@
+// wekset copies event text into TeX as it stands and keeps at most 511 bytes
+// of text a day entry and 3659 entries, so the text is escaped and measured
+// here, where the whole of it is known.
+#include "ics/source_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+
+namespace wekset::ics {
+
+namespace {
+
+constexpr std::size_t kDayTextLimit = 511;     // wekset's bytes of text for one entry
+constexpr std::size_t kContinuationMark = 10;  // "\vskip1pt " before a continuation line
+constexpr std::size_t kMaxEvents = 3659;       // wekset's table
+
+std::string Escaped(char c) {
+  switch (c) {
+    case '\\':
+      return "\\textbackslash{}";
+    case '{':
+    case '}':
+    case '$':
+    case '&':
+    case '#':
+    case '%':
+      return std::string("\\") + c;
+    // The text font has no glyphs of its own for these; the typewriter font
+    // has the ASCII ones, which is what the calendar app showed.
+    case '^':
+      return "\\texttt{\\char94}";
+    case '_':
+      return "\\texttt{\\char95}";
+    case '~':
+      return "\\texttt{\\char126}";
+    default: {
+      const auto byte = static_cast<unsigned char>(c);
+      return std::string(1, byte < 32 || byte == 127 ? ' ' : c);
+    }
+  }
+}
+
+std::string TrimmedRight(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+std::string Quoted(const std::string& summary) { return "\"" + summary + "\""; }
+
+}  // namespace
+
+std::string TexText(const std::string& text, std::size_t limit, bool& cut) {
+  std::string out;
+  cut = false;
+  for (std::size_t i = 0; i < text.size();) {
+    // One character: a byte, or a UTF-8 lead byte with its continuation bytes.
+    std::size_t next = i + 1;
+    while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+    std::string piece;
+    for (std::size_t j = i; j < next; ++j) piece += Escaped(text[j]);
+    if (out.size() + piece.size() > limit) {
+      cut = true;
+      break;
+    }
+    out += piece;
+    i = next;
+  }
+  return out;
+}
+
+std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
+                               std::vector<DayEvent>& events, std::vector<std::string>& warnings) {
+  std::stable_sort(events.begin(), events.end(), [](const DayEvent& a, const DayEvent& b) {
+    return std::tuple(a.day, a.timed, a.minutes, a.summary) <
+           std::tuple(b.day, b.timed, b.minutes, b.summary);
+  });
+  std::string source;
+  char line[64];
+  if (!options.body) {
+    std::snprintf(line, sizeof line, "%04d/%02u/%02u %02d %02d\n", int(from.year()),
+                  unsigned(from.month()), unsigned(from.day()), options.weeks, options.perPage);
+    source += line;
+  }
+  if (events.size() > kMaxEvents) {
+    warnings.push_back(std::to_string(events.size() - kMaxEvents) + " events past the first " +
+                       std::to_string(kMaxEvents) + " were left out");
+    events.resize(kMaxEvents);
+  }
+  std::chrono::year_month month{};
+  for (const DayEvent& event : events) {
+    const std::chrono::year_month_day date{event.day};
+    if (date.year() / date.month() != month) {
+      month = date.year() / date.month();
+      std::snprintf(line, sizeof line, "-%04d/%02u\n", int(date.year()), unsigned(date.month()));
+      source += line;
+    }
+    std::string prefix;
+    if (event.timed) {
+      std::snprintf(line, sizeof line, "%02d:%02d ", event.minutes / 60, event.minutes % 60);
+      prefix = line;
+    }
+    std::string suffix;
+    if (event.dayNumber > 1) {
+      suffix = " (day " + std::to_string(event.dayNumber) + " of " +
+               std::to_string(event.dayCount) + ")";
+    }
+    bool cut = false;
+    std::string summary =
+        TrimmedRight(TexText(event.summary, kDayTextLimit - prefix.size() - suffix.size(), cut));
+    if (cut) {
+      warnings.push_back(event.file + ": cut the summary of " + Quoted(event.summary) +
+                         " to fit wekset's " + std::to_string(kDayTextLimit) + " bytes");
+    }
+    // wekset takes "DD" and nothing else for a broken line.
+    if (summary.empty()) {
+      summary = "(no title)";
+    }
+    const std::string text = prefix + summary + suffix;
+    std::snprintf(line, sizeof line, "%02u ", unsigned(date.day()));
+    source += line + text + "\n";
+
+    if (!options.details || event.location.empty()) continue;
+    const std::size_t room = kDayTextLimit - text.size();
+    if (room < kContinuationMark + 4) {
+      warnings.push_back(event.file + ": left out the location of " + Quoted(event.summary) +
+                         ": no room in wekset's " + std::to_string(kDayTextLimit) + " bytes");
+      continue;
+    }
+    const std::string location =
+        TrimmedRight(TexText(event.location, room - kContinuationMark - 3, cut));
+    if (cut) {
+      warnings.push_back(event.file + ": cut the location of " + Quoted(event.summary) +
+                         " to fit wekset's " + std::to_string(kDayTextLimit) + " bytes");
+    }
+    if (!location.empty()) source += "   " + location + "\n";
+  }
+  return source;
+}
+
+}  // namespace wekset::ics

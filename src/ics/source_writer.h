@@ -1,0 +1,25 @@
+// The calendar source that wekset reads: the header line, month markers,
+// one event line per event and day, in date order, within wekset's limits.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "ics/import_options.h"
+#include "ics/occurrences.h"
+
+namespace wekset::ics {
+
+/// The source text for the events, which it sorts: by day, all-day first,
+/// then by start time, then by summary. Adds a warning for each text cut to
+/// fit and one for the events past the table's size.
+std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
+                               std::vector<DayEvent>& events, std::vector<std::string>& warnings);
+
+/// The text with LaTeX's special characters escaped to print as written, and
+/// line breaks, tabs and other control characters as blanks; cut at a
+/// character boundary so as to take at most limit bytes (cut is then set).
+std::string TexText(const std::string& text, std::size_t limit, bool& cut);
+
+}  // namespace wekset::ics
