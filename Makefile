@@ -1,6 +1,7 @@
-# Set-up and everyday commands. `make run` makes a calendar from the bundled
-# example; `make test` builds and runs every test, under the sanitizers too,
-# and fuzzes for a while where clang is installed.
+# Set-up and everyday commands. `make run` makes a calendar and its PDF from
+# the bundled example; `make test` builds and runs every test, under the
+# sanitizers too, and fuzzes for a while. Each first installs the Debian
+# packages it needs, or says how.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
@@ -8,7 +9,11 @@ FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-sanitized fuzz install bench clean
+RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-fonts-extra texlive-lang-korean
+TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libical-dev pkg-config clang libclang-rt-14-dev \
+  clang-format man-db poppler-utils strace perl time shellcheck
+
+.PHONY: all build run test test-sanitized fuzz install bench clean picture
 
 all: build
 
@@ -21,31 +26,27 @@ build:
 	  -DWEKSET_TESTS=$(WITH_TESTS) -DWEKSET_ICS=$(WITH_ICS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Makes a calendar in run/ from run/calendar.txt, and its PDF where pdflatex
-# is installed; a first run writes the bundled example there. Text that is not
-# UTF-8, like the example's Korean, is compiled in the raw input encoding.
-run: build
-	mkdir -p run
-	cd run && { [ -e calendar.txt ] || ../$(BUILD)/wekset; } && ../$(BUILD)/wekset
-	@cd run && if ! command -v pdflatex > /dev/null; then \
-	  echo "Made $$PWD/wek.tex; install pdflatex to make the PDF."; \
-	else \
-	  input=wek.tex; \
-	  iconv -f UTF-8 -t UTF-8 wek.tex > /dev/null 2>&1 || input='\UseRawInputEncoding\input{wek.tex}'; \
-	  pdflatex -interaction=nonstopmode -halt-on-error -jobname=wek "$$input" > /dev/null || \
-	    { echo "pdflatex failed: see $$PWD/wek.log"; exit 1; }; \
-	  echo "Made $$PWD/wek.tex and $$PWD/wek.pdf"; \
-	fi
+# Makes run/wek.tex and run/wek.pdf from run/calendar.txt; a first run
+# writes the bundled example there.
+run:
+	@tools/need-packages.sh $(RUN_PACKAGES)
+	$(MAKE) build
+	@mkdir -p run
+	@cd run && { [ -e calendar.txt ] || ../$(BUILD)/wekset > /dev/null; } && ../$(BUILD)/wekset-pdf
+
+# The picture of the sample's first page in README.md.
+picture: build
+	@tools/need-packages.sh $(RUN_PACKAGES) poppler-utils
+	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
+	  (cd "$$work" && $(CURDIR)/$(BUILD)/wekset > /dev/null && $(CURDIR)/$(BUILD)/wekset-pdf > /dev/null) && \
+	  pdftoppm -png -r 60 -singlefile -f 1 -l 1 "$$work/wek.pdf" docs/sample-page
 
 test:
+	@tools/need-packages.sh $(TEST_PACKAGES)
 	$(MAKE) build WITH_TESTS=ON WITH_ICS=ON
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) test-sanitized
-	@if command -v clang++ > /dev/null; then \
-	  $(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SECONDS); \
-	else \
-	  echo "clang++ is not installed: not fuzzing"; \
-	fi
+	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
 
 # The whole suite again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized:

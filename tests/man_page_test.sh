@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A manual page renders without a warning; wekset's lists every console
-# message, and wekset-ics's every option and exit status.
+# A manual page renders without a warning and lists its program's messages
+# and options.
 # Usage: man_page_test.sh MAN_PAGE
 set -u
 page=$1
@@ -45,6 +45,22 @@ wekset: write error on standard output:
 wekset: unknown option
 [wek.tex] created successfully. Do "pdflatex wek.tex" now
 pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
+LIST
+      ;;
+    wekset-pdf.1) cat << 'LIST'
+NAME
+SYNOPSIS
+DESCRIPTION
+DIAGNOSTICS
+EXIT STATUS
+wekset-pdf [SourceFile]
+[wek.pdf] 5 pages
+making fonts, first run only
+pdflatex is not installed
+apt-get install texlive-latex-base texlive-fonts-extra
+the Korean text needs the fonts of texlive-lang-korean, which are missing
+wek.tex is neither UTF-8 nor EUC-KR: some characters may not print
+pdflatex stopped at line N of wek.tex:
 LIST
       ;;
     wekset-ics.1) cat << 'LIST'

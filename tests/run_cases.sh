@@ -25,7 +25,7 @@ trap 'chmod -R u+w "$bin"; rm -rf "$bin"' EXIT
 chmod 755 "$bin"
 cp "$program" "$bin/wekset"
 
-if [ $# -gt 0 ]; then names=("$@"); else names=($(cd "$cases" && ls)); fi
+if [ $# -gt 0 ]; then names=("$@"); else mapfile -t names < <(cd "$cases" && ls); fi
 failed=0
 for name in "${names[@]}"; do
   case=$cases/$name
