@@ -12,6 +12,9 @@ program=$root/opt/wekset/bin/wekset
 [ -x "$program" ] || fail "no program at $program"
 [ -f "$root/opt/wekset/share/man/man1/wekset.1" ] || fail "no manual page"
 [ "$("$program" --version)" = "wekset 1.0.0" ] || fail "--version says $("$program" --version)"
+[ -x "$root/opt/wekset/bin/wekset-pdf" ] || fail "no wekset-pdf beside wekset"
+[ -f "$root/opt/wekset/share/wekset/hangul.sty" ] || fail "no hangul.sty for wekset-pdf"
+[ -f "$root/opt/wekset/share/man/man1/wekset-pdf.1" ] || fail "no manual page for wekset-pdf"
 # The importer is built wherever libical is, as in every run of the tests.
 if [ -x "$build/wekset-ics" ]; then
   [ -x "$root/opt/wekset/bin/wekset-ics" ] || fail "no wekset-ics beside wekset"

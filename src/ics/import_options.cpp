@@ -70,20 +70,13 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
         error = "--from takes a date like 2026/12/06, not " + *value;
         return std::nullopt;
       }
-    } else if (name == "--weeks") {
-      const std::optional<int> weeks = ParseCount(*value, 1, 99);
-      if (!weeks) {
-        error = "--weeks takes a number from 1 to 99, not " + *value;
+    } else if (name == "--weeks" || name == "--per-page") {
+      const std::optional<int> count = ParseCount(*value, 1, 99);
+      if (!count) {
+        error = name + " takes a number from 1 to 99, not " + *value;
         return std::nullopt;
       }
-      options.weeks = *weeks;
-    } else if (name == "--per-page") {
-      const std::optional<int> perPage = ParseCount(*value, 1, 99);
-      if (!perPage) {
-        error = "--per-page takes a number from 1 to 99, not " + *value;
-        return std::nullopt;
-      }
-      options.perPage = *perPage;
+      (name == "--weeks" ? options.weeks : options.perPage) = *count;
     } else if (name == "--tz") {
       options.timeZone = *value;
     } else if (name == "--body") {
