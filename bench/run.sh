@@ -50,8 +50,8 @@ rm -f calendar.txt && "$program" > /dev/null && mv calendar.txt sample.txt
     r = rand()
     if (r < 0.30) line = "; a comment line about the week ahead"
     else if (r < 0.50) line = sprintf("-2008/%02d", int(rand() * 12) + 1)
-    else if (r < 0.70) line = sprintf("%02d x", int(rand() * 31) + 1)
-    else if (r < 0.90) line = "   a"
+    else if (r < 0.70) line = "-------------------------"
+    else if (r < 0.90) line = "      "
     else line = ""
     print line; total += length(line) + 1
   }

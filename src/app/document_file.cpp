@@ -22,12 +22,6 @@ bool Writable(const std::string& path, int mode) {
   return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 DocumentFile::~DocumentFile() {

@@ -45,12 +45,6 @@ bool HeldSignals::Pending() const {
 
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string BaseOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -103,6 +97,12 @@ bool PendingFile::Replace() {
 bool PendingFile::LinkNew() {
   if (link(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return false;
   return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string FollowLinks(const std::string& name) {

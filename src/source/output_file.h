@@ -70,4 +70,7 @@ class PendingFile {
 /// link's target is what gets replaced and the link stays.
 std::string FollowLinks(const std::string& name);
 
+/// The directory part of a path: "." for a bare name.
+std::string DirectoryOf(const std::string& path);
+
 }  // namespace wekset
