@@ -21,11 +21,11 @@ cmp -s "$scratch/tree/run/calendar.txt" "$scratch/edited.txt" || fail "make clea
 left=$(cd "$scratch/tree" && ls -A . run | tr '\n' ' ')
 [ "$left" = ".: Makefile run  run: calendar.txt " ] || fail "make clean left: $left"
 
-# The benchmark, on 1 MB inputs, then stopped while it makes 100 MB ones.
+# The benchmark, on 1 MB inputs, then stopped while it makes 40 MB ones.
 mkdir "$scratch/tmp"
 TMPDIR=$scratch/tmp "$source_dir/bench/run.sh" "$program" 1 > /dev/null || fail "the benchmark failed"
 [ -z "$(ls -A "$scratch/tmp")" ] || fail "the benchmark left $(ls -A "$scratch/tmp")"
-TMPDIR=$scratch/tmp "$source_dir/bench/run.sh" "$program" 100 > /dev/null &
+TMPDIR=$scratch/tmp "$source_dir/bench/run.sh" "$program" 40 > /dev/null &
 bench=$!
 sleep 1
 kill -TERM "$bench"
