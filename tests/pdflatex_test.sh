@@ -4,6 +4,9 @@
 # numbers and event texts.
 # Usage: pdflatex_test.sh PROGRAM CASE [IMPORTER]
 set -u
+tests=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/pdf_words.sh
+. "$tests/pdf_words.sh"
 program=$(realpath "$1")
 name=$2
 importer=${3:+$(realpath "$3")}
@@ -98,7 +101,7 @@ case $name in
     # accented letters included; wekset must report no line of it.
     weeks=1 pages=1 first_day=2027-01-03
     source_text=$("$importer" --tz UTC --details --from 2027/01/06 --weeks 1 \
-      "$(dirname "$0")/ics_cases/escaped-text-and-details/before/text.ics") || fail "wekset-ics failed"
+      "$tests/ics_cases/escaped-text-and-details/before/text.ics") || fail "wekset-ics failed"
     source_text+=$'\n'
     words=(50% '&' '$5' '#1' a_b 'x^2' '~' '{c}' '\' end Line one two tabbed 10:00 Café Zoë Room 2nd floor)
     ;;
@@ -129,16 +132,6 @@ pdflatex -interaction=nonstopmode -halt-on-error -jobname=wek "$input" > pdflate
 
 actual_pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
 [ "$actual_pages" = "$pages" ] || fail "$actual_pages pages, expected $pages"
-
-# The words on the pages, one a line, as pdftotext finds them by their places;
-# text split over narrow boxes is not run together this way. An accent that
-# TeX sets over a letter comes out as a combining mark, so letters are put in
-# their composed form.
-words_of() {
-  pdftotext -bbox "$@" - | sed -n 's/.*<word [^>]*>\(.*\)<\/word>.*/\1/p' |
-    sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&amp;/\&/g' |
-    perl -CS -MUnicode::Normalize -pe '$_ = NFC($_)'
-}
 
 # Every page begins with the row of weekday names.
 for page in $(seq 1 "$pages"); do

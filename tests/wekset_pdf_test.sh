@@ -4,6 +4,8 @@
 # the missing-package messages.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
+# shellcheck source=tests/pdf_words.sh
+. "$(dirname "$0")/pdf_words.sh"
 build=$(realpath "$1")
 name=$2
 wekset_pdf=$build/wekset-pdf
@@ -40,12 +42,6 @@ fonts_line() {
   done
 }
 
-# The words of the PDF, composed as in pdflatex_test.sh.
-words() {
-  pdftotext -bbox wek.pdf - | sed -n 's/.*<word [^>]*>\(.*\)<\/word>.*/\1/p' |
-    perl -CS -MUnicode::Normalize -pe '$_ = NFC($_)'
-}
-
 expect_upright() {
   local pages rotations
   pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
@@ -64,7 +60,7 @@ case $name in
     expect_run 0 "[2007/12/13 60 12]"$'\n'"$so_far"$'\n'"$created"$'\n'"${fonts:+$fonts$'\n'}[wek.pdf] 5 pages"$'\n' '' \
       "$wekset_pdf"
     expect_upright 5
-    words > words.txt
+    words_of wek.pdf > words.txt
     for text in 가족 생일축하모임 서울역 대합실 세시에 케이크주문 PHSC Dentist; do
       [ "$(grep -cx "$text" words.txt)" -ge 1 ] || fail "\"$text\" is not on the pages"
     done
@@ -73,7 +69,7 @@ case $name in
     printf '2008/02\n-2008/02\n18 Café Zoë\n19 가족 모임\n' > calendar.txt
     expect_run 0 "[2008/02]"$'\n'"$so_far"$'\n'"$created"$'\n[wek.pdf] 1 page\n' '' "$wekset_pdf"
     expect_upright 1
-    words > words.txt
+    words_of wek.pdf > words.txt
     for text in Café Zoë 가족 모임 February; do
       grep -qx "$text" words.txt || fail "\"$text\" is not on the page"
     done
@@ -109,7 +105,7 @@ wekset-pdf: the whole TeX log is in wek.log
       $'wekset-pdf: the Korean text needs the fonts of texlive-lang-korean, which are missing; it will not print (on Debian: apt-get install texlive-lang-korean)\n' \
       "$wekset_pdf"
     expect_upright 1
-    words | grep -qx Dentist || fail "the rest of the text is not on the page"
+    words_of wek.pdf | grep -qx Dentist || fail "the rest of the text is not on the page"
     ;;
   *)
     fail "no such case"

@@ -23,8 +23,7 @@ namespace {
 constexpr const char* kOutputName = "wek.tex";
 
 constexpr const char* kUsageLine = "Usage: wekset [SourceFile]\n";
-constexpr const char* kUsage =
-    "Usage: wekset [SourceFile]\n"
+constexpr const char* kHelp =
     "Makes the LaTeX calendar wek.tex from SourceFile, by default calendar.txt;\n"
     "then \"pdflatex wek.tex\" makes wek.pdf. Without a readable source file, or\n"
     "with a header line it cannot use, wekset writes a sample calendar.txt that\n"
@@ -58,7 +57,8 @@ FileHandle OpenSource(const char* name) {
 int Run(int argc, char* argv[], Console& console) {
   const char* sourceName = argc > 1 ? argv[1] : kDefaultSourceName;
   if (std::strcmp(sourceName, "--help") == 0 || std::strcmp(sourceName, "-h") == 0) {
-    Print(console, kUsage);
+    Print(console, kUsageLine);
+    Print(console, kHelp);
     return 0;
   }
   if (std::strcmp(sourceName, "--version") == 0) {

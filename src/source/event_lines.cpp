@@ -15,8 +15,6 @@ namespace wekset {
 
 namespace {
 
-constexpr std::string_view kContinuationMark = "\\vskip1pt ";
-
 // What the lines read so far mean for the next one.
 struct BodyState {
   bool monthSet = false;  // the latest "-" line with a digit was a month marker
@@ -105,11 +103,11 @@ void AppendContinuation(const char* line, const BodyState& state, EventTable& ta
   const std::size_t length = std::strlen(line);
   char* dayText = table.entries.back().DayText;
   const std::size_t used = std::strlen(dayText);
-  if (used + kContinuationMark.size() + length > kMaxDayTextLength) {
+  if (used + kLineMark.size() + length > kMaxDayTextLength) {
     return ReportTooMuchText(console, line);
   }
-  kContinuationMark.copy(dayText + used, kContinuationMark.size());
-  std::memcpy(dayText + used + kContinuationMark.size(), line, length + 1);
+  kLineMark.copy(dayText + used, kLineMark.size());
+  std::memcpy(dayText + used + kLineMark.size(), line, length + 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory_resource>
+#include <string_view>
 #include <vector>
 
 namespace wekset {
@@ -12,6 +13,9 @@ namespace wekset {
 inline constexpr std::int32_t kMaxEvents = 3659;
 inline constexpr std::size_t kDayTextSize = 512;
 inline constexpr std::size_t kMaxDayTextLength = kDayTextSize - 1;
+/// What stands in a DayText before each further line: a continuation line,
+/// or another entry of the same day when the grid joins them.
+inline constexpr std::string_view kLineMark = "\\vskip1pt ";
 
 struct EventEntry {
   std::int32_t DayOffset = 0;

@@ -17,8 +17,6 @@ namespace {
 
 constexpr const char* kWeekdayAbbreviations = "SunMonTueWedThuFriSat";
 
-constexpr const char* kEntrySeparator = "\\vskip1pt ";
-
 // The entries of each day of the window, in table order: one pass over the
 // table, so that the grid costs days plus entries.
 class DayEntries {
@@ -45,7 +43,7 @@ class DayEntries {
     if (first_[day] < 0) return nullptr;
     text_.clear();
     for (std::int32_t i = first_[day]; i >= 0; i = next_[i]) {
-      if (i != first_[day]) text_ += kEntrySeparator;
+      if (i != first_[day]) text_ += kLineMark;
       text_ += events_.entries[i].DayText;
     }
     return text_.c_str();
