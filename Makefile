@@ -10,20 +10,19 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-fonts-extra texlive-lang-korean
-TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libical-dev pkg-config clang libclang-rt-14-dev \
+TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libical-dev pkg-config clang \
   clang-format man-db poppler-utils strace perl time shellcheck
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
 
 all: build
 
-# The program alone, which needs only cmake and a C++ compiler; `make test`
-# builds the tests too.
-WITH_TESTS ?= OFF
-WITH_ICS ?= AUTO
+# The program, which needs only cmake and a C++ compiler. A new build folder
+# has no tests, as CMake's own default; `make test` turns them on, and later
+# builds keep what the folder has, so that no build reconfigures another's.
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWEKSET_WERROR=ON \
-	  -DWEKSET_TESTS=$(WITH_TESTS) -DWEKSET_ICS=$(WITH_ICS)
+	  $(if $(WITH_TESTS),-DWEKSET_TESTS=$(WITH_TESTS)) $(if $(WITH_ICS),-DWEKSET_ICS=$(WITH_ICS))
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Makes run/wek.tex and run/wek.pdf from run/calendar.txt; a first run
@@ -41,10 +40,12 @@ picture: build
 	  (cd "$$work" && $(CURDIR)/$(BUILD)/wekset > /dev/null && $(CURDIR)/$(BUILD)/wekset-pdf > /dev/null) && \
 	  pdftoppm -png -r 60 -singlefile -f 1 -l 1 "$$work/wek.pdf" docs/sample-page
 
+# clang's fuzzing runtime comes in a package named after clang's version.
 test:
 	@tools/need-packages.sh $(TEST_PACKAGES)
+	@tools/need-packages.sh libclang-rt-$$(clang -dumpversion | cut -d. -f1)-dev
 	$(MAKE) build WITH_TESTS=ON WITH_ICS=ON
-	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+	tools/ctest.sh --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) test-sanitized
 	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
 
@@ -54,7 +55,7 @@ test-sanitized:
 	  -DWEKSET_TESTS=ON -DWEKSET_ICS=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+	  tools/ctest.sh --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
 # Fuzzes for FUZZ_SECONDS in all, from the seed corpus in tests/fuzz: two
 # thirds on the pipeline in memory, the rest on whole runs in a temporary

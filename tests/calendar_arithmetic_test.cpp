@@ -64,27 +64,29 @@ TEST(CalendarArithmetic, DateToSerial) {
 TEST(CalendarArithmetic, SerialToDate) {
   struct Case {
     DaySerial serial;
-    int code, year, month, day;
+    DayKind kind;
+    int year, month, day;
   };
+  using enum DayKind;
   const Case cases[] = {
-      {1, 0, 1999, 12, 31},
-      {2, 2, 2000, 1, 1},
-      {32, 1, 2000, 1, 31},
-      {60, 1, 2000, 2, 28},
-      {61, 2, 2000, 3, 1},
-      {366, 0, 2000, 12, 31},
-      {367, 2, 2001, 1, 1},
-      {2900, 2, 2007, 12, 9},
-      {3319, 1, 2009, 1, 31},
-      {36525, 0, 2099, 12, 31},
+      {1, kYearEnd, 1999, 12, 31},
+      {2, kOtherDay, 2000, 1, 1},
+      {32, kMonthEnd, 2000, 1, 31},
+      {60, kMonthEnd, 2000, 2, 28},
+      {61, kOtherDay, 2000, 3, 1},
+      {366, kYearEnd, 2000, 12, 31},
+      {367, kOtherDay, 2001, 1, 1},
+      {2900, kOtherDay, 2007, 12, 9},
+      {3319, kMonthEnd, 2009, 1, 31},
+      {36525, kYearEnd, 2099, 12, 31},
       // Below serial 1 the year numbering of DateToSerial carries on.
-      {0, 2, 1999, 12, 30},
-      {-363, 2, 1999, 1, 1},
-      {-364, 0, 1998, 12, 31},
+      {0, kOtherDay, 1999, 12, 30},
+      {-363, kOtherDay, 1999, 1, 1},
+      {-364, kYearEnd, 1998, 12, 31},
   };
   for (const Case& c : cases) {
     const CalendarDate date = SerialToDate(c.serial);
-    EXPECT_EQ(DayKindOf(date), c.code) << c.serial;
+    EXPECT_EQ(DayKindOf(date), c.kind) << c.serial;
     EXPECT_EQ(date, (CalendarDate{c.year, c.month, c.day})) << c.serial;
   }
 }
@@ -162,10 +164,11 @@ TEST(CalendarArithmetic, FarYearsFollowTheYearByYearCount) {
   for (int year = 2000; year <= 9999; ++year) {
     ASSERT_EQ(DateToSerial(year, 1, 1), newYear) << year;
     const CalendarDate newYearsEve = SerialToDate(newYear - 1);
-    ASSERT_EQ(DayKindOf(newYearsEve), 0) << year;
+    ASSERT_EQ(DayKindOf(newYearsEve), DayKind::kYearEnd) << year;
     ASSERT_EQ(newYearsEve.year, year - 1);
     const CalendarDate sixtieth = SerialToDate(newYear + 59);
-    ASSERT_EQ(DayKindOf(sixtieth), IsLeapYear(year) ? 1 : 2) << year;
+    ASSERT_EQ(DayKindOf(sixtieth), IsLeapYear(year) ? DayKind::kMonthEnd : DayKind::kOtherDay)
+        << year;
     ASSERT_EQ(sixtieth.month, IsLeapYear(year) ? 2 : 3) << year;
     newYear += IsLeapYear(year) ? 366 : 365;
   }

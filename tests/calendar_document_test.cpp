@@ -64,11 +64,15 @@ TEST(CalendarDocument, TitleBannerOnlyForATitleMonth) {
     int titleMonth;
     std::string rows;
   };
+  const auto titled = [&](const char* month) {
+    return banner + "\\centerline{\\ftwo \\hskip2.25in \\ {" + month + "}}\n\\vskip .3in\n" + last;
+  };
   const Case cases[] = {
-      {2, banner + "\\centerline{\\ftwo \\hskip2.25in \\ {February}}\n\\vskip .3in\n" + last},
-      {9, banner + "\\centerline{\\ftwo \\hskip2.25in \\ {September}}\n\\vskip .3in\n" + last},
-      {0, banner + last},
-      {-1, banner + last},
+      {1, titled("January")},  {2, titled("February")},  {3, titled("March")},
+      {4, titled("April")},    {5, titled("May")},       {6, titled("June")},
+      {7, titled("July")},     {8, titled("August")},    {9, titled("September")},
+      {10, titled("October")}, {11, titled("November")}, {12, titled("December")},
+      {0, banner + last},      {-1, banner + last},
   };
   for (const Case& c : cases) {
     const std::string document = Document(6, c.titleMonth);

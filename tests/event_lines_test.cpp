@@ -1,6 +1,6 @@
 // The body of the source file: what each kind of line does to the EventTable
 // and to the console, the limits of the table, and input that must not break it.
-#include "source/event_lines.h"
+#include "reading/event_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "source/header_line.h"
+#include "reading/header_line.h"
 #include "test_support.h"
 
 namespace wekset {
@@ -43,7 +43,7 @@ std::string ReadBody(const std::string& body, EventTable& table) {
   TestSource source(body);
   TestConsole console;
   const CalendarWindow window = ComputeCalendarWindow({2008, 2, 0, 6, 6, 2});
-  ReadEventLines(source.stream(), window, table, console.console);
+  EXPECT_TRUE(ReadEventLines(source.stream(), window, table, console.console));
   return console.Text();
 }
 
@@ -86,6 +86,21 @@ TEST(EventLines, EveryKindOfLine) {
       "30 Before the calendar\n"
       "-2000/02\n"
       "29 No leap day in 2000\n"
+      "-+008/02\n"
+      "18 Year eight\n"
+      "- 2008/03\n"
+      "18 After a blank\n"
+      "-2008/02\n"
+      "--2008/03\n"
+      "18 After two minus signs\n"
+      "-2008/02\n"
+      "-\t+1/03\n"
+      "18 After a tab\n"
+      "-2008/02\n"
+      "- notes\n"
+      "- - -\n"
+      "-- notes\n"
+      "18 After separators\n"
       "-2008/2\n"
       "20 One-digit month marker\n"
       "\xFF\xFE"
@@ -104,7 +119,11 @@ TEST(EventLines, EveryKindOfLine) {
                 "Error in [year/month/day]:  [2008/0/5] became [2008/1/5].\n" +
                 NotProcessed("05 month zero") + NotProcessed("30 Before the calendar") +
                 "Error in [year/month/day]:  [2000/2/29] became [2000/3/1].\n" +
-                NotProcessed("29 No leap day in 2000") + NotProcessed("\xFF\xFE 12345"));
+                NotProcessed("29 No leap day in 2000") + NotProcessed("18 Year eight") +
+                NotProcessed("- 2008/03") + NotProcessed("18 After a blank") +
+                NotProcessed("--2008/03") + NotProcessed("18 After two minus signs") +
+                NotProcessed("-\t+1/03") + NotProcessed("18 After a tab") +
+                NotProcessed("\xFF\xFE 12345"));
   EXPECT_EQ(Entries(table), (std::vector<Entry>{
                                 {22, "10:00PM Dentist\\vskip1pt    Tooth check\\vskip1pt    a"},
                                 {22, "x"},
@@ -114,6 +133,7 @@ TEST(EventLines, EveryKindOfLine) {
                                 {22, "Second entry for the 18th"},
                                 {95, "Outside the window"},
                                 {-2948, "First day of the calendar"},
+                                {22, "After separators"},
                                 {24, "One-digit month marker"},
                                 {25, "ab"},
                                 {25, "Last line without a line feed"},
@@ -183,23 +203,23 @@ TEST(DeleteChars, RemovesARunInPlaceOrRefuses) {
   struct Case {
     const char* text;
     std::int32_t position, count;
-    int result;
+    bool removed;
     const char* after;
   };
   const Case cases[] = {
-      {"18 10:00PM Dentist", 0, 3, 1, "10:00PM Dentist"},
-      {"abc", 1, 2, 1, "a"},
-      {"abc", 2, 2, 0, "abc"},
-      {"abc", 0, 0, 0, "abc"},
-      {"abc", -1, 2, 0, "abc"},
-      {"abc", 1, -1, 0, "abc"},
-      {"abc", 0, 3, 1, ""},
-      {"abcdef", 2, 1, 1, "abdef"},
+      {"18 10:00PM Dentist", 0, 3, true, "10:00PM Dentist"},
+      {"abc", 1, 2, true, "a"},
+      {"abc", 2, 2, false, "abc"},
+      {"abc", 0, 0, false, "abc"},
+      {"abc", -1, 2, false, "abc"},
+      {"abc", 1, -1, false, "abc"},
+      {"abc", 0, 3, true, ""},
+      {"abcdef", 2, 1, true, "abdef"},
   };
   for (const Case& c : cases) {
     char text[32];
     std::strcpy(text, c.text);
-    EXPECT_EQ(DeleteChars(text, c.position, c.count), c.result) << c.text;
+    EXPECT_EQ(DeleteChars(text, c.position, c.count), c.removed) << c.text;
     EXPECT_STREQ(text, c.after) << c.text;
   }
 }
@@ -234,7 +254,8 @@ TEST(EventLines, NoInputBreaksIt) {
     EventTable table;
     TestSource source(*body);
     Console console{std::fopen("/dev/null", "w")};
-    ReadEventLines(source.stream(), ComputeCalendarWindow({2008, 2, 0, 6, 6, 2}), table, console);
+    EXPECT_TRUE(ReadEventLines(source.stream(), ComputeCalendarWindow({2008, 2, 0, 6, 6, 2}), table,
+                               console));
     std::fclose(console.stream);
     ExpectSoundTable(table);
     if (body == &million) {

@@ -1,24 +1,24 @@
 // The header line: the search, the echo, the fields, the checks, and the
 // window it gives.
-#include "source/header_line.h"
+#include "reading/header_line.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "source/calendar_window.h"
+#include "model/calendar_window.h"
 #include "test_support.h"
 
 namespace wekset {
 namespace {
 
 constexpr const char* kFormatMessage =
-    "The first line of sourcefile must be like '2008/05' for May\n";
-constexpr const char* kRangeMessage = "Calendars can be made for 2000/03/05 to 2099/12/31 only.\n";
+    "The first line of sourcefile must be like '2008/05' for May";
+constexpr const char* kRangeMessage = "Calendars can be made for 2000/03/05 to 2099/12/31 only.";
 
 std::string Rejection(const std::string& echo, const char* message) {
-  return "[" + echo + "]\n[" + echo + "]\n" + message;
+  return "[" + echo + "]\n[" + echo + "]\n" + message + "\n";
 }
 
 struct Accepted {
@@ -88,11 +88,11 @@ TEST(HeaderLine, AcceptedHeaderLinesGiveTheirSettingsAndWindow) {
   for (const Accepted& c : cases) {
     TestSource source(c.source);
     TestConsole console;
-    const std::optional<RunSettings> settings = ReadHeaderLine(source.stream(), console.console);
-    ASSERT_TRUE(settings) << c.name;
+    const HeaderLine header = ReadHeaderLine(source.stream(), console.console);
+    ASSERT_EQ(header.status, HeaderStatus::kAccepted) << c.name;
     EXPECT_EQ(console.Text(), "[" + c.echo + "]\n") << c.name;
-    const CalendarWindow window = ComputeCalendarWindow(*settings);
-    RunSettings aligned = *settings;
+    const CalendarWindow window = ComputeCalendarWindow(header.settings);
+    RunSettings aligned = header.settings;
     aligned.StartYear = window.AlignedStart.year;
     aligned.StartMonth = window.AlignedStart.month;
     aligned.StartDay = window.AlignedStart.day;
@@ -107,7 +107,7 @@ TEST(HeaderLine, TheSourceContinuesAfterTheHeaderLine) {
   TestSource source("2008/02\nnext line\n");
   TestConsole console;
   ReadHeaderLine(source.stream(), console.console);
-  EXPECT_EQ(ReadSourceLine(source.stream()), 1);
+  EXPECT_EQ(ReadSourceLine(source.stream()), LineEnd::kLineFeed);
   EXPECT_STREQ(source.stream().line, "next line");
 }
 
@@ -158,7 +158,8 @@ TEST(HeaderLine, RejectedHeaderLinesAreEchoedTwiceWithTheReason) {
   for (const Rejected& c : cases) {
     TestSource source(c.source);
     TestConsole console;
-    EXPECT_FALSE(ReadHeaderLine(source.stream(), console.console)) << c.source;
+    EXPECT_EQ(ReadHeaderLine(source.stream(), console.console).status, HeaderStatus::kRejected)
+        << c.source;
     EXPECT_EQ(console.Text(), c.console) << c.source;
   }
 }

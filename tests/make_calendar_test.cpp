@@ -1,5 +1,6 @@
 // The pipeline on memory: a source in memory to a document in memory, and a
-// source whose reading fails partway.
+// source whose reading fails partway; and whole runs in two directories of
+// one process.
 #include "app/make_calendar.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "reading/sample_source.h"
 #include "test_support.h"
 
 namespace wekset {
@@ -19,7 +21,8 @@ namespace {
 
 class MemoryDocument : public DocumentOutput {
  public:
-  bool Prepare(Console&) override { return true; }
+  DocumentCheck Check() override { return DocumentCheck::kReady; }
+  bool Commit() override { return std::fflush(file_) == 0; }
   std::FILE* Open() override {
     file_ = open_memstream(&buffer_, &size_);
     return file_;
@@ -76,6 +79,27 @@ TEST(MakeCalendar, AReadErrorIsNoEndOfFile) {
     std::fclose(file);
     EXPECT_EQ(document.Text(), "");
   }
+}
+
+TEST(Run, TwoRunsInOneProcessEachWorkInTheirOwnDirectory) {
+  const std::string typical = ReadFile(WEKSET_CASES "/typical-run/before/calendar.txt");
+  TemporaryDirectory first, second;
+  WriteFile(first / "calendar.txt", typical);
+  TestConsole console;
+  EXPECT_EQ(RunWith(first, {}, console.console), 0);
+  EXPECT_EQ(RunWith(second, {}, console.console), 0);
+  EXPECT_EQ(RunWith(second, {}, console.console), 0);
+  EXPECT_EQ(console.Text(),
+            "[2008/02]\n...so far so good.......................................\n"
+            "[wek.tex] created successfully. Do \"pdflatex wek.tex\" now\n"
+            "Need a source file, like calendar.txt\n"
+            "[calendar.txt] created. Edit it for your needs.\n"
+            "[2007/12/13 60 12]\n...so far so good.......................................\n"
+            "[wek.tex] created successfully. Do \"pdflatex wek.tex\" now\n");
+  EXPECT_EQ(ReadFile(first / "wek.tex"), ReadFile(WEKSET_CASES "/typical-run/after/wek.tex"));
+  EXPECT_EQ(ReadFile(first / "calendar.txt"), typical);
+  EXPECT_EQ(ReadFile(second / "calendar.txt"), DocumentText(WriteSampleText));
+  EXPECT_NE(ReadFile(second / "wek.tex").find("[2009. 1.31] [Sat]"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The sample source file: its Korean texts and credit line, and the sample read
 // back as a source file. Its other bytes are compared whole by the run cases.
-#include "source/sample_source.h"
+#include "reading/sample_source.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +32,7 @@ std::vector<int> SyllablesPerWord(const std::string& text) {
 }
 
 TEST(SampleSource, KoreanTextsAndCreditLineHaveTheirShape) {
-  TemporaryDirectory directory;
-  TestConsole console;
-  WriteSampleSource(console.console);
-  EXPECT_EQ(console.Text(), "[calendar.txt] created. Edit it for your needs.\n");
-  const std::vector<std::string> lines = LinesOf(ReadFile("calendar.txt"));
+  const std::vector<std::string> lines = LinesOf(DocumentText(WriteSampleText));
   ASSERT_EQ(lines.size(), 77u);
 
   EXPECT_EQ(lines[1].front(), ';');
@@ -70,16 +66,15 @@ TEST(SampleSource, KoreanTextsAndCreditLineHaveTheirShape) {
 
 TEST(SampleSource, ReadBackItMakesSixtyWeeksInPagesOfTwelveWithoutErrors) {
   TemporaryDirectory directory;
-  TestConsole sample;
-  WriteSampleSource(sample.console);
+  EXPECT_EQ(CreateSample(directory.fd()), SampleResult::kCreated);
   TestConsole console;
-  EXPECT_EQ(RunWith({}, console.console), 0);
+  EXPECT_EQ(RunWith(directory, {}, console.console), 0);
   EXPECT_EQ(console.Text(),
             "[2007/12/13 60 12]\n"
             "...so far so good.......................................\n"
             "[wek.tex] created successfully. Do \"pdflatex wek.tex\" now\n");
   // 60 weeks from Sunday 9 December 2007 to Saturday 31 January 2009.
-  const std::vector<std::string> lines = LinesOf(ReadFile("wek.tex"));
+  const std::vector<std::string> lines = LinesOf(ReadFile(directory / "wek.tex"));
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       "%..............................  0  [2007.12. 9] [Sun]"),
             lines.end());
@@ -91,11 +86,9 @@ TEST(SampleSource, ReadBackItMakesSixtyWeeksInPagesOfTwelveWithoutErrors) {
 
 TEST(SampleSource, AnExistingFileIsNeverReplaced) {
   TemporaryDirectory directory;
-  WriteFile("calendar.txt", "my own calendar\n");
-  TestConsole console;
-  WriteSampleSource(console.console);
-  EXPECT_EQ(console.Text(), "[calendar.txt] already exists. It was left unchanged.\n");
-  EXPECT_EQ(ReadFile("calendar.txt"), "my own calendar\n");
+  WriteFile(directory / "calendar.txt", "my own calendar\n");
+  EXPECT_EQ(CreateSample(directory.fd()), SampleResult::kExists);
+  EXPECT_EQ(ReadFile(directory / "calendar.txt"), "my own calendar\n");
 }
 
 }  // namespace

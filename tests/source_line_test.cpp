@@ -1,5 +1,5 @@
 // Reading source lines: line ends, 0xFF, carriage returns, long lines, fields.
-#include "source/source_line.h"
+#include "reading/source_line.h"
 
 #include <gtest/gtest.h>
 
@@ -11,39 +11,50 @@
 #include "test_support.h"
 
 namespace wekset {
+
+void PrintTo(LineEnd end, std::ostream* out) {
+  constexpr const char* kNames[] = {"line feed", "0xFF", "end of stream", "read error"};
+  *out << kNames[static_cast<int>(end)];
+}
+
 namespace {
 
-using Lines = std::vector<std::pair<std::string, int>>;
+using Lines = std::vector<std::pair<std::string, LineEnd>>;
 
 Lines ReadSourceLines(std::string_view bytes, int count) {
   TestSource source(bytes);
   Lines lines;
   for (int i = 0; i < count; ++i) {
-    const int result = ReadSourceLine(source.stream());
-    lines.emplace_back(source.stream().line, result);
+    const LineEnd end = ReadSourceLine(source.stream());
+    lines.emplace_back(source.stream().line, end);
   }
   return lines;
 }
 
+constexpr LineEnd kLF = LineEnd::kLineFeed;
+constexpr LineEnd kFF = LineEnd::kByteFF;
+constexpr LineEnd kEnd = LineEnd::kEndOfStream;
+
 TEST(ReadSourceLine, EndsLinesAtLineFeedsEndOfStreamAndByteFF) {
-  EXPECT_EQ(ReadSourceLines("abc\ndef", 4), (Lines{{"abc", 1}, {"def", -1}, {"", -1}, {"", -1}}));
+  EXPECT_EQ(ReadSourceLines("abc\ndef", 4),
+            (Lines{{"abc", kLF}, {"def", kEnd}, {"", kEnd}, {"", kEnd}}));
   EXPECT_EQ(ReadSourceLines("ab\xFF"
                             "cd\n\n",
                             3),
-            (Lines{{"ab", -1}, {"cd", 1}, {"", 1}}));
-  EXPECT_EQ(ReadSourceLines("", 2), (Lines{{"", -1}, {"", -1}}));
+            (Lines{{"ab", kFF}, {"cd", kLF}, {"", kLF}}));
+  EXPECT_EQ(ReadSourceLines("", 2), (Lines{{"", kEnd}, {"", kEnd}}));
   // Only a carriage return directly before a line feed is dropped.
   EXPECT_EQ(ReadSourceLines("ab\r\ncd\r\r\ne\rf\r\n\r", 4),
-            (Lines{{"ab", 1}, {"cd\r", 1}, {"e\rf", 1}, {"\r", -1}}));
+            (Lines{{"ab", kLF}, {"cd\r", kLF}, {"e\rf", kLF}, {"\r", kEnd}}));
   EXPECT_EQ(ReadSourceLines("a\r\xFF"
                             "b\n",
                             2),
-            (Lines{{"a\r", -1}, {"b", 1}}));
+            (Lines{{"a\r", kFF}, {"b", kLF}}));
 }
 
 TEST(ReadSourceLine, NulEndsTheLineForLaterSteps) {
   const Lines lines = ReadSourceLines(std::string("ab\0cd\nef\n", 9), 2);
-  EXPECT_EQ(lines, (Lines{{"ab", 1}, {"ef", 1}}));
+  EXPECT_EQ(lines, (Lines{{"ab", kLF}, {"ef", kLF}}));
 }
 
 TEST(ReadSourceLine, CarriageReturnAndLineFeedInDifferentBlocks) {
@@ -51,8 +62,8 @@ TEST(ReadSourceLine, CarriageReturnAndLineFeedInDifferentBlocks) {
   std::string bytes(SourceStream::kBlockSize - 3, 'x');
   bytes += "\na\r\nb\n";
   const Lines lines = ReadSourceLines(bytes, 3);
-  EXPECT_EQ(lines[1], (std::pair<std::string, int>{"a", 1}));
-  EXPECT_EQ(lines[2], (std::pair<std::string, int>{"b", 1}));
+  EXPECT_EQ(lines[1], (std::pair<std::string, LineEnd>{"a", kLF}));
+  EXPECT_EQ(lines[2], (std::pair<std::string, LineEnd>{"b", kLF}));
 }
 
 TEST(ReadSourceLine, KeepsTheFirst25599BytesOfALongLineAndDropsTheRest) {
@@ -72,19 +83,19 @@ TEST(ReadSourceLine, KeepsTheFirst25599BytesOfALongLineAndDropsTheRest) {
   for (const Case& c : cases) {
     const Lines lines = ReadSourceLines(c.bytes, 2);
     EXPECT_EQ(lines[0].first, std::string(c.length, 'a')) << c.bytes.size();
-    EXPECT_EQ(lines[1], (std::pair<std::string, int>{"next", 1})) << c.bytes.size();
+    EXPECT_EQ(lines[1], (std::pair<std::string, LineEnd>{"next", kLF})) << c.bytes.size();
   }
 }
 
-TEST(ReadLine, BodyLinesKeepByteFFAndTellTheEndOfTheStream) {
+TEST(ReadBodyLine, KeepsByteFFAndTellsTheEndOfTheStream) {
   TestSource source(
       "a\xFF"
       "b\r\nlast");
-  EXPECT_EQ(ReadLine(source.stream(), false), LineEnd::LineFeed);
+  EXPECT_EQ(ReadBodyLine(source.stream()), kLF);
   EXPECT_STREQ(source.stream().line,
                "a\xFF"
                "b");
-  EXPECT_EQ(ReadLine(source.stream(), false), LineEnd::EndOfStream);
+  EXPECT_EQ(ReadBodyLine(source.stream()), kEnd);
   EXPECT_STREQ(source.stream().line, "last");
 }
 

@@ -1,8 +1,10 @@
 // Helpers shared by the tests: a source stream over given bytes, a console in
-// memory, documents in memory, and a scratch directory.
+// memory, documents in memory, and scratch directories.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +18,7 @@
 #include <vector>
 
 #include "app/run.h"
-#include "source/source_line.h"
+#include "reading/source_line.h"
 
 namespace wekset {
 
@@ -84,24 +86,29 @@ inline std::vector<std::string> LinesOf(const std::string& text) {
   return lines;
 }
 
-/// Makes a new empty directory the current one while it lives.
+/// A new empty directory, open as a descriptor, removed with its files when
+/// this ends. The working directory is never changed.
 class TemporaryDirectory {
  public:
-  TemporaryDirectory() : previous_(std::filesystem::current_path()) {
+  TemporaryDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "wekset-test-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
-    std::filesystem::current_path(path_);
+    fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   ~TemporaryDirectory() {
-    std::filesystem::current_path(previous_);
+    close(fd_);
     std::filesystem::remove_all(path_);
   }
   TemporaryDirectory(const TemporaryDirectory&) = delete;
   TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
+  int fd() const { return fd_; }
+  /// The path of a file in it.
+  std::filesystem::path operator/(const char* name) const { return path_ / name; }
+
  private:
-  std::filesystem::path previous_;
   std::filesystem::path path_;
+  int fd_ = -1;
 };
 
 inline std::string ReadFile(const std::filesystem::path& path) {
@@ -113,13 +120,15 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
   std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
 }
 
-/// Runs the program in-process with the given arguments after the program name.
-inline int RunWith(std::vector<std::string> arguments, Console& console) {
+/// Runs the program in-process in the directory, with the given arguments
+/// after the program name.
+inline int RunWith(const TemporaryDirectory& directory, std::vector<std::string> arguments,
+                   Console& console) {
   arguments.insert(arguments.begin(), "wekset");
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  return Run(static_cast<int>(arguments.size()), argv.data(), console);
+  return Run(static_cast<int>(arguments.size()), argv.data(), console, directory.fd());
 }
 
 }  // namespace wekset

@@ -5,21 +5,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace wekset {
 
 namespace {
 
-bool IsSameFile(const char* a, const char* b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+bool IsSameFile(int directory, const char* a, const char* b) {
+  struct stat first {};
+  struct stat second {};
+  return fstatat(directory, a, &first, 0) == 0 && fstatat(directory, b, &second, 0) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool Writable(const std::string& path, int mode) {
-  return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+bool Writable(int directory, const std::string& path, int mode) {
+  return faccessat(directory, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
 }  // namespace
@@ -29,34 +29,33 @@ DocumentFile::~DocumentFile() {
   pending_.reset();  // removes the temporary file before the signals come
 }
 
-bool DocumentFile::Prepare(Console& console) {
+DocumentCheck DocumentFile::Check() {
   // Replacing the source with the calendar made from it would lose it.
-  if (IsSameFile(name_, sourceName_)) {
-    PrintFormatted(console, "[%s] is the source file. It was left unchanged.\n", name_);
-    return false;
-  }
-  target_ = FollowLinks(name_);
+  if (IsSameFile(directory_, name_, sourceName_)) return DocumentCheck::kIsSource;
+  target_ = FollowLinks(directory_, name_);
   struct stat existing {};
   bool writable = true;
-  if (stat(target_.c_str(), &existing) == 0) {
-    writable = !S_ISDIR(existing.st_mode) && Writable(target_, W_OK);
+  if (fstatat(directory_, target_.c_str(), &existing, 0) == 0) {
+    writable = !S_ISDIR(existing.st_mode) && Writable(directory_, target_, W_OK);
     inPlace_ = !S_ISREG(existing.st_mode);
     mode_ = existing.st_mode & 07777;
-    keepUmask_ = false;
+    applyUmask_ = false;
   }
-  if (writable && !inPlace_) writable = Writable(DirectoryOf(target_), W_OK | X_OK);
-  if (!writable) {
-    PrintFormatted(console, "[%s] cannot be created.\n", name_);
-    return false;
-  }
-  return true;
+  if (writable && !inPlace_) writable = Writable(directory_, DirectoryOf(target_), W_OK | X_OK);
+  return writable ? DocumentCheck::kReady : DocumentCheck::kNotWritable;
 }
 
 std::FILE* DocumentFile::Open() {
   held_.emplace();
-  if (inPlace_) return direct_ = std::fopen(target_.c_str(), "w");
+  if (inPlace_) {
+    const int fd = openat(directory_, target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    direct_ = fdopen(fd, "w");
+    if (direct_ == nullptr) close(fd);
+    return direct_;
+  }
   pending_ = std::make_unique<PendingFile>();
-  return pending_->Create(target_, mode_, keepUmask_) ? pending_->stream() : nullptr;
+  return pending_->Create(directory_, target_, mode_, applyUmask_) ? pending_->stream() : nullptr;
 }
 
 bool DocumentFile::Commit() {

@@ -10,18 +10,21 @@
 #include <string>
 
 #include "app/make_calendar.h"
-#include "source/output_file.h"
+#include "io/output_file.h"
 
 namespace wekset {
 
+/// The document name and the source name are both relative to directory, a
+/// descriptor or AT_FDCWD.
 class DocumentFile : public DocumentOutput {
  public:
-  DocumentFile(const char* name, const char* sourceName) : name_(name), sourceName_(sourceName) {}
+  DocumentFile(int directory, const char* name, const char* sourceName)
+      : directory_(directory), name_(name), sourceName_(sourceName) {}
   ~DocumentFile() override;
 
   /// Refuses the source file itself, a directory, and a file or directory
   /// that cannot be written.
-  bool Prepare(Console& console) override;
+  DocumentCheck Check() override;
 
   /// A new file beside the document; from now on the interrupting signals
   /// are held off until the document is in place or given up.
@@ -30,15 +33,16 @@ class DocumentFile : public DocumentOutput {
   /// Puts the written document in place of the earlier one; false when any
   /// write, the sync, the close or the rename failed, and the earlier
   /// document is kept. An interruption that came meanwhile takes effect here.
-  bool Commit();
+  bool Commit() override;
 
  private:
+  int directory_;
   const char* name_;
   const char* sourceName_;
   std::string target_;    // the file that a symbolic link name_ leads to, or name_
   bool inPlace_ = false;  // a device or a pipe, written as it stands
   mode_t mode_ = 0666;
-  bool keepUmask_ = true;  // a new document: 0666 less the umask
+  bool applyUmask_ = true;  // a new document: 0666 less the umask
   std::optional<HeldSignals> held_;
   std::unique_ptr<PendingFile> pending_;
   std::FILE* direct_ = nullptr;

@@ -4,33 +4,44 @@
 
 #include <cstdio>
 
-#include "source/console.h"
-#include "source/source_line.h"
+#include "io/console.h"
+#include "reading/source_line.h"
 
 namespace wekset {
+
+enum class DocumentCheck {
+  kReady,
+  kIsSource,     // the document would replace the source being read
+  kNotWritable,  // a directory, or a file or directory that may not be written
+};
 
 /// Where the pipeline's document goes: the run's "wek.tex", or a test's memory.
 class DocumentOutput {
  public:
   virtual ~DocumentOutput() = default;
   /// Called once the header line is accepted, before the body is read:
-  /// whether a document can be written. Says why not on the console.
-  virtual bool Prepare(Console& console) = 0;
+  /// whether a document can be written.
+  virtual DocumentCheck Check() = 0;
   /// Called once the whole source is read: the stream for the whole
   /// document, or null when there is none.
   virtual std::FILE* Open() = 0;
+  /// Called once the document is written to that stream: puts it in place.
+  /// False when any of it could not be written, and the earlier document is
+  /// kept.
+  virtual bool Commit() = 0;
 };
 
 enum class CalendarResult {
-  kWritten,         // the whole document went to the output's stream
+  kWritten,         // the whole document is in place
   kHeaderRejected,  // nothing was written; the sample is due
-  kNotWritable,     // the output cannot take a document, and has said why
+  kIsSource,        // nothing was written: the output is the source file
+  kNotWritable,     // nothing was written: the output cannot take a document
   kReadFailed,      // the source could not be read to its end; nothing was written
-  kOpenFailed,      // the output gave no stream for the document
+  kWriteFailed,     // the document could not be written whole; the earlier one is kept
 };
 
-/// Reads the header line and the body from the source, reporting on the
-/// console, and writes the calendar document to the output.
+/// Reads the header line and the body from the source, reporting each line it
+/// cannot use on the console, and writes the calendar document to the output.
 CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output);
 
 }  // namespace wekset

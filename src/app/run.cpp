@@ -13,8 +13,8 @@
 
 #include "app/document_file.h"
 #include "app/make_calendar.h"
-#include "source/sample_source.h"
-#include "source/source_line.h"
+#include "reading/sample_source.h"
+#include "reading/source_line.h"
 
 namespace wekset {
 
@@ -43,18 +43,41 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // A name that opens but cannot be read from, such as a directory, is no
 // source either.
-FileHandle OpenSource(const char* name) {
-  FileHandle file(std::fopen(name, "rb"));
-  if (file == nullptr) return nullptr;
+FileHandle OpenSource(int directory, const char* name) {
+  const int fd = openat(directory, name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  FileHandle file(fdopen(fd, "rb"));
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
   const int first = std::getc(file.get());
   if (first == EOF && std::ferror(file.get())) return nullptr;
   std::ungetc(first, file.get());
   return file;
 }
 
+// Says what became of the sample, the last word of an early stop.
+void ReportSample(Console& console, SampleResult result) {
+  const char* const name = kDefaultSourceName;
+  switch (result) {
+    case SampleResult::kCreated:
+      PrintFormatted(console, "[%s] created. Edit it for your needs.\n", name);
+      break;
+    case SampleResult::kExists:
+      PrintFormatted(console, "[%s] already exists. It was left unchanged.\n", name);
+      break;
+    case SampleResult::kNotCreated:
+      PrintFormatted(console, "[%s] cannot be created.\n", name);
+      break;
+    case SampleResult::kInterrupted:
+      break;
+  }
+}
+
 }  // namespace
 
-int Run(int argc, char* argv[], Console& console) {
+int Run(int argc, char* argv[], Console& console, int directory) {
   const char* sourceName = argc > 1 ? argv[1] : kDefaultSourceName;
   if (std::strcmp(sourceName, "--help") == 0 || std::strcmp(sourceName, "-h") == 0) {
     Print(console, kUsageLine);
@@ -68,42 +91,44 @@ int Run(int argc, char* argv[], Console& console) {
   // A mistyped option would otherwise be taken for a missing source file,
   // and a sample written in its place.
   struct stat existing {};
-  if (sourceName[0] == '-' && lstat(sourceName, &existing) != 0) {
+  if (sourceName[0] == '-' && fstatat(directory, sourceName, &existing, AT_SYMLINK_NOFOLLOW) != 0) {
     std::fprintf(console.errors, "wekset: unknown option %s\n%s", sourceName, kUsageLine);
     return 2;
   }
-  FileHandle sourceFile = OpenSource(sourceName);
+  FileHandle sourceFile = OpenSource(directory, sourceName);
   if (sourceFile == nullptr) {
     Print(console, "Need a source file, like calendar.txt\n");
-    WriteSampleSource(console);
+    ReportSample(console, CreateSample(directory));
     return 0;
   }
 
+  // The stream's buffers take some 90 KB, too much for the stack of a thread
+  // that Run may be called on.
   auto source = std::make_unique<SourceStream>(sourceFile.get());
-  DocumentFile document(kOutputName, sourceName);
+  DocumentFile document(directory, kOutputName, sourceName);
   switch (MakeCalendar(*source, console, document)) {
-    case CalendarResult::kHeaderRejected:
-      WriteSampleSource(console);
+    case CalendarResult::kWritten:
+      PrintFormatted(console, "[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName,
+                     kOutputName);
       return 0;
+    case CalendarResult::kHeaderRejected:
+      ReportSample(console, CreateSample(directory));
+      return 0;
+    case CalendarResult::kIsSource:
+      PrintFormatted(console, "[%s] is the source file. It was left unchanged.\n", kOutputName);
+      return 1;
     case CalendarResult::kNotWritable:
+      PrintFormatted(console, "[%s] cannot be created.\n", kOutputName);
       return 1;
     case CalendarResult::kReadFailed:
       PrintFormatted(console, "[%s] could not be read completely. [%s] was left unchanged.\n",
                      sourceName, kOutputName);
       return 1;
-    case CalendarResult::kOpenFailed:
+    case CalendarResult::kWriteFailed:
       PrintFormatted(console, "[%s] could not be written completely.\n", kOutputName);
       return 1;
-    case CalendarResult::kWritten:
-      break;
   }
-  if (!document.Commit()) {
-    PrintFormatted(console, "[%s] could not be written completely.\n", kOutputName);
-    return 1;
-  }
-  PrintFormatted(console, "[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName,
-                 kOutputName);
-  return 0;
+  return 1;
 }
 
 int RunProgram(int argc, char* argv[]) {
@@ -118,7 +143,7 @@ int RunProgram(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
 
   Console console{stdout, stderr, isatty(STDOUT_FILENO) == 1};
-  const int status = Run(argc, argv, console);
+  const int status = Run(argc, argv, console, AT_FDCWD);
   if (!FlushConsole(console)) {
     std::fprintf(console.errors, "wekset: write error on standard output: %s\n",
                  std::strerror(console.error));

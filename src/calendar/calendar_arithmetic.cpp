@@ -68,9 +68,9 @@ CalendarDate SerialToDate(DaySerial serial) {
   return CalendarDate{y, month, day};
 }
 
-int DayKindOf(const CalendarDate& date) {
-  if (date.month == 12 && date.day == 31) return 0;
-  return date.day == DaysInMonth(date.month, date.year) ? 1 : 2;
+DayKind DayKindOf(const CalendarDate& date) {
+  if (date.month == 12 && date.day == 31) return DayKind::kYearEnd;
+  return date.day == DaysInMonth(date.month, date.year) ? DayKind::kMonthEnd : DayKind::kOtherDay;
 }
 
 Weekday WeekdayOf(std::int32_t month, std::int32_t day, std::int32_t year) {

@@ -29,8 +29,10 @@ DaySerial DateToSerial(std::int32_t year, std::int32_t month, std::int32_t day);
 /// The date of a serial. Serials below 1 convert too, by the same year
 /// numbering that DateToSerial gives dates before 2000.
 CalendarDate SerialToDate(DaySerial serial);
-/// 0 for 31 December, 1 for the last day of another month, 2 for any other day.
-int DayKindOf(const CalendarDate& date);
+enum class DayKind { kYearEnd, kMonthEnd, kOtherDay };
+/// Which of the three kinds of day the date is: 31 December, the last day of
+/// another month, or any other day.
+DayKind DayKindOf(const CalendarDate& date);
 /// The Gregorian weekday for the years 1901 to 2099 (and 1 to 199); always 0 to 6.
 Weekday WeekdayOf(std::int32_t month, std::int32_t day, std::int32_t year);
 /// The weekday of the date that the serial stands for.

@@ -131,7 +131,7 @@ std::chrono::sys_days DayOf(const std::tm& wall) {
 }
 
 // One occurrence: every day it covers, DTEND exclusive, that the window holds.
-void LayOut(icalcomponent* component, icaltime_span* span, void* data) {
+void AddOccurrenceDays(icalcomponent* component, icaltime_span* span, void* data) {
   // The span's end is not used: libical ends an all-day span at the end of
   // its DTEND day, while DTEND is not part of the event.
   Layout& layout = *static_cast<Layout*>(data);
@@ -227,7 +227,7 @@ bool ReadOccurrences(const std::vector<std::string>& files, const DayWindow& win
       const auto found = replaced.find(TextOr(icalcomponent_get_uid(event.component), ""));
       if (found != replaced.end()) layout.replaced = &found->second;
     }
-    icalcomponent_foreach_recurrence(event.component, from, to, LayOut, &layout);
+    icalcomponent_foreach_recurrence(event.component, from, to, AddOccurrenceDays, &layout);
   }
   return true;
 }

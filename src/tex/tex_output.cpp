@@ -3,7 +3,7 @@
 
 #include <cstdarg>
 
-#include "source/output_file.h"
+#include "io/line_ends.h"
 
 namespace wekset {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "calendar/calendar_arithmetic.h"
-#include "source/calendar_window.h"
-#include "source/event_table.h"
-#include "source/run_settings.h"
+#include "model/calendar_window.h"
+#include "model/event_table.h"
+#include "model/run_settings.h"
 
 namespace wekset {
 

@@ -13,8 +13,9 @@ wekset::Console gConsole;
 
 class NullDocument : public wekset::DocumentOutput {
  public:
-  bool Prepare(wekset::Console&) override { return true; }
+  wekset::DocumentCheck Check() override { return wekset::DocumentCheck::kReady; }
   std::FILE* Open() override { return gConsole.stream; }
+  bool Commit() override { return true; }
 };
 
 }  // namespace
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
   if (file == nullptr) std::abort();
+  // On the stack: libFuzzer runs its inputs on the main thread, whose stack
+  // takes the stream's 90 KB easily, and a heap allocation per input would
+  // cost more than the smallest inputs' pipeline.
   wekset::SourceStream source(file);
   NullDocument document;
   wekset::MakeCalendar(source, gConsole, document);

@@ -1,0 +1,26 @@
+// The window of printed days: whole weeks from the Sunday on or before the
+// start date.
+#pragma once
+
+#include "calendar/calendar_arithmetic.h"
+#include "model/run_settings.h"
+
+namespace wekset {
+
+struct CalendarWindow {
+  DaySerial WindowStart = 0;  // the first printed day, a Sunday
+  DaySerial WindowEnd = 0;    // one past the last printed day
+  CalendarDate AlignedStart;  // the date of WindowStart
+
+  bool operator==(const CalendarWindow&) const = default;
+};
+
+/// The window of the settings' weeks, from the Sunday on or before their start
+/// date.
+CalendarWindow ComputeCalendarWindow(const RunSettings& settings);
+
+/// Whether the window lies within kFirstCalendarDay to kLastCalendarDay. A
+/// window of no weeks only needs its start there.
+bool WindowFitsCalendar(const CalendarWindow& window);
+
+}  // namespace wekset

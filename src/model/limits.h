@@ -1,0 +1,33 @@
+// The fixed sizes and the range of dates that the calendar source format
+// allows. wekset enforces them; wekset-ics writes sources that stay within
+// them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "calendar/calendar_arithmetic.h"
+
+namespace wekset {
+
+/// The event table's entries.
+inline constexpr std::int32_t kMaxEvents = 3659;
+/// The bytes of a DayText buffer, and the characters of text it holds.
+inline constexpr std::size_t kDayTextSize = 512;
+inline constexpr std::size_t kMaxDayTextLength = kDayTextSize - 1;
+/// The line buffer: a source line keeps at most kLineBufferSize - 1 bytes.
+inline constexpr std::size_t kLineBufferSize = 25600;
+
+/// What stands in a DayText before each further line: a continuation line,
+/// or another entry of the same day when the grid joins them.
+inline constexpr std::string_view kLineMark = "\\vskip1pt ";
+
+/// The days a calendar may show: from the first Sunday after the serials and
+/// WeekdayOf begin to agree day by day, on 1 March 2000, to the end of 2099.
+inline constexpr CalendarDate kFirstCalendarDay{2000, 3, 5};
+inline constexpr CalendarDate kLastCalendarDay{2099, 12, 31};
+inline constexpr const char* kDateRangeMessage =
+    "Calendars can be made for 2000/03/05 to 2099/12/31 only.";
+
+}  // namespace wekset
