@@ -9,9 +9,12 @@ FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-fonts-extra texlive-lang-korean
-TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libical-dev pkg-config clang \
-  clang-format man-db poppler-utils strace perl time shellcheck
+RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texlive-luatex \
+  fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
+# texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
+# names, for the tests that run pdflatex on it as the specification does.
+TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev pkg-config clang \
+  clang-format man-db poppler-utils python3-fitz fontconfig strace perl time shellcheck
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
 
@@ -38,7 +41,7 @@ picture: build
 	@tools/need-packages.sh $(RUN_PACKAGES) poppler-utils
 	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
 	  (cd "$$work" && $(CURDIR)/$(BUILD)/wekset > /dev/null && $(CURDIR)/$(BUILD)/wekset-pdf > /dev/null) && \
-	  pdftoppm -png -r 60 -singlefile -f 1 -l 1 "$$work/wek.pdf" docs/sample-page
+	  pdftoppm -png -r 100 -singlefile -f 1 -l 1 "$$work/wek.pdf" docs/sample-page
 
 # clang's fuzzing runtime comes in a package named after clang's version.
 test:
@@ -80,6 +83,7 @@ install: build
 BENCH_MEGABYTES ?= 200
 bench: build
 	bench/run.sh $(BUILD)/wekset $(BENCH_MEGABYTES)
+	bench/pdf.sh $(BUILD)/wekset-pdf
 
 # Removes the builds and what `make run` made, never run/calendar.txt.
 clean:

@@ -8,5 +8,5 @@ if ! command -v shellcheck > /dev/null; then
   echo "SKIPPED: shellcheck is not installed"
   exit 77
 fi
-shellcheck src/pdf/wekset-pdf && shellcheck -S warning .ci/run bench/run.sh tests/*.sh tools/*.sh &&
+shellcheck src/pdf/wekset-pdf && shellcheck -S warning .ci/run bench/*.sh tests/*.sh tools/*.sh &&
   echo "ok   shellcheck"

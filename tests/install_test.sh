@@ -13,7 +13,9 @@ program=$root/opt/wekset/bin/wekset
 [ -f "$root/opt/wekset/share/man/man1/wekset.1" ] || fail "no manual page"
 [ "$("$program" --version)" = "wekset 1.0.0" ] || fail "--version says $("$program" --version)"
 [ -x "$root/opt/wekset/bin/wekset-pdf" ] || fail "no wekset-pdf beside wekset"
-[ -f "$root/opt/wekset/share/wekset/hangul.sty" ] || fail "no hangul.sty for wekset-pdf"
+for file in hangul.sty wekset.lua cp1252.lua; do
+  [ -f "$root/opt/wekset/share/wekset/$file" ] || fail "no $file for wekset-pdf"
+done
 [ -f "$root/opt/wekset/share/man/man1/wekset-pdf.1" ] || fail "no manual page for wekset-pdf"
 # The importer is built wherever libical is, as in every run of the tests.
 if [ -x "$build/wekset-ics" ]; then
@@ -26,4 +28,9 @@ printf '2008/02\n-2008/02\n18 10:00PM Dentist\n' > calendar.txt
 "$program" > console.txt || fail "the installed program ended with status $?"
 grep -q '^\[wek.tex\] created successfully' console.txt || fail "it said: $(cat console.txt)"
 grep -qF '\def\message{\vbox{{ 10:00PM Dentist }}}%' wek.tex || fail "wek.tex lacks the event"
+# The installed wekset-pdf finds its TeX package and Lua under share/wekset.
+if command -v lualatex > /dev/null || [ "${CI:-}" = true ]; then
+  "$root/opt/wekset/bin/wekset-pdf" > console.txt 2>&1 || fail "the installed wekset-pdf said: $(cat console.txt)"
+  grep -qx '\[wek.pdf\] 1 page' console.txt || fail "the installed wekset-pdf said: $(cat console.txt)"
+fi
 echo "ok   installed and ran $program"

@@ -51,16 +51,21 @@ LIST
 NAME
 SYNOPSIS
 DESCRIPTION
+OPTIONS
 DIAGNOSTICS
 EXIT STATUS
-wekset-pdf [SourceFile]
+wekset-pdf [--paper letter|a4] [SourceFile]
 [wek.pdf] 5 pages
-making fonts, first run only
-pdflatex is not installed
-apt-get install texlive-latex-base texlive-fonts-extra
-the Korean text needs the fonts of texlive-lang-korean, which are missing
-wek.tex is neither UTF-8 nor EUC-KR: some characters may not print
-pdflatex stopped at line N of wek.tex:
+indexing the fonts, first run only
+[YYYY/MM/DD] the text does not fit its box
+[YYYY/MM/DD] cannot print U+XXXX
+is not installed, so its characters cannot print (on Debian: apt-get install
+wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252
+[YYYY/MM/DD] TeX stopped on "text": error
+[wek.pdf] was left unchanged.
+lualatex is not installed
+apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk
+unknown option -x
 LIST
       ;;
     wekset-ics.1) cat << 'LIST'

@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# wekset-pdf end to end: the console, the exit status, and the PDF's text and
-# page rotation, for the sample in EUC-KR, a UTF-8 calendar, a TeX error, and
-# the missing-package messages.
+# wekset-pdf end to end: its console, exit status and files, and the PDF's
+# pages, fonts and legibility (pdf_legibility.py) for the sample in EUC-KR,
+# long lines, crowded days, every script, days too full, characters that no
+# font has, Windows-1252 text, TeX errors, A4 paper, and what is missing.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
-# shellcheck source=tests/pdf_words.sh
-. "$(dirname "$0")/pdf_words.sh"
+tests=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "$1")
 name=$2
 wekset_pdf=$build/wekset-pdf
 
-# The case of a missing pdflatex runs whether or not it is installed.
-if [ "$name" != no-pdflatex ] && ! command -v pdflatex > /dev/null; then
-  [ "${CI:-}" = true ] && { echo "FAIL: pdflatex is not installed, and CI must run this test"; exit 1; }
-  echo "SKIPPED: pdflatex is not installed"
-  exit 77
-fi
+# The cases of what is missing run whether or not it is installed.
+case $name in
+  no-lualatex | options) ;;
+  *)
+    for tool in lualatex pdfinfo pdffonts fc-list; do
+      command -v "$tool" > /dev/null && continue
+      [ "${CI:-}" = true ] && { echo "FAIL: $tool is not installed, and CI must run this test"; exit 1; }
+      echo "SKIPPED: $tool is not installed"
+      exit 77
+    done
+    if ! /usr/bin/python3 -c 'import fitz' 2> /dev/null; then
+      [ "${CI:-}" = true ] && { echo "FAIL: python3-fitz is not installed, and CI must run this test"; exit 1; }
+      echo "SKIPPED: python3-fitz is not installed"
+      exit 77
+    fi
+    ;;
+esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -23,6 +34,18 @@ fail() { echo "FAIL $name: $*"; exit 1; }
 
 created='[wek.tex] created successfully. Do "pdflatex wek.tex" now'
 so_far='...so far so good.......................................'
+
+# What wekset says of a source whose header line is the argument.
+made() { printf '[%s]\n%s\n%s\n' "$1" "$so_far" "$created"; }
+
+# The line that the first run of luaotfload prints, while it indexes the fonts.
+index_line() {
+  local cache
+  for cache in $(kpsewhich -var-value TEXMFCACHE | tr ':' ' '); do
+    ls "$cache"/luatex-cache/generic/names/luaotfload-names.lu* > /dev/null 2>&1 && return
+  done
+  echo "indexing the fonts, first run only"
+}
 
 # Runs wekset-pdf and compares its standard output, standard error and status.
 expect_run() {
@@ -35,20 +58,48 @@ expect_run() {
   diff -u <(printf '%s' "$errors") errors.txt > diff.txt || fail "standard error: $(cat diff.txt)"
 }
 
-# The line that the first run of the fonts in wek.tex prints.
-fonts_line() {
-  local font
-  for font in $(sed -n 's/^\\font\\[a-z]*=\([a-z0-9]*\)$/\1/p' wek.tex); do
-    kpsewhich "$font.tfm" > /dev/null || { echo "making fonts, first run only"; return; }
-  done
+# Makes wek.pdf from the source in calendar.txt, expecting the console lines
+# of a whole run with the header line $1, the pages $2, and the standard
+# error $3; wekset-pdf gets the further arguments.
+expect_pdf() {
+  local header=$1 pages=$2 errors=$3 noun=pages
+  shift 3
+  [ "$pages" = 1 ] && noun=page
+  local index
+  index=$(index_line)
+  expect_run 0 "$(made "$header")"$'\n'"${index:+$index$'\n'}[wek.pdf] $pages $noun"$'\n' "$errors" \
+    "$wekset_pdf" "$@"
 }
 
-expect_upright() {
-  local pages rotations
-  pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
-  [ "$pages" = "$1" ] || fail "$pages pages, expected $1"
+# The pages are all of one size, turned for a viewer to show them upright.
+expect_pages() {
+  local pages=$1 size=$2 actual rotations sizes
+  actual=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
+  [ "$actual" = "$pages" ] || fail "$actual pages, expected $pages"
   rotations=$(pdfinfo -f 1 -l "$pages" wek.pdf | awk '/ rot: / { print $NF }' | sort -u)
   [ "$rotations" = 90 ] || fail "pages are turned by $rotations, not all by 90"
+  sizes=$(pdfinfo -f 1 -l "$pages" wek.pdf | sed -n 's/.* size: *\([0-9.]*\) x \([0-9.]*\) pts.*/\1 x \2/p' | sort -u)
+  [ "$sizes" = "$size" ] || fail "pages of $sizes pt, expected $size"
+}
+
+expect_legible() {
+  "$tests/pdf_legibility.py" wek.pdf wek.tex "$@" > legibility.txt ||
+    fail "$(grep -v '^ok' legibility.txt | head -n 20)"
+}
+
+letter="612 x 792"
+a4="595.276 x 841.89"
+
+# Long lines, a long word, a web address and an e-mail address, and crowded
+# days of 9 lines at 6 weeks a page and of 5 at 12.
+long_lines() {
+  printf '%s\n' "2008/02/03 01 $1" -2008/02 \
+    '03 18 Meeting with the department heads about the budget for next year' \
+    '04 Informationsveranstaltungsankündigungsschreiben' \
+    '05 https://calendar.example.org/events/2008/february/planning-meeting?id=12345' \
+    '06 anna.maria.longname@department.example-university.edu'
+  printf '07 Line 1 of a crowded day\n'
+  for line in $(seq 2 "$2"); do printf '   Line %d of a crowded day\n' "$line"; done
 }
 
 case $name in
@@ -56,60 +107,115 @@ case $name in
     expect_run 0 $'Need a source file, like calendar.txt\n[calendar.txt] created. Edit it for your needs.\n' '' \
       "$wekset_pdf"
     [ ! -e wek.pdf ] || fail "a PDF without a wek.tex"
-    "$build/wekset" > /dev/null
-    fonts=$(fonts_line)
-    expect_run 0 "[2007/12/13 60 12]"$'\n'"$so_far"$'\n'"$created"$'\n'"${fonts:+$fonts$'\n'}[wek.pdf] 5 pages"$'\n' '' \
-      "$wekset_pdf"
-    expect_upright 5
-    words_of wek.pdf > words.txt
-    for text in 가족 생일축하모임 서울역 대합실 세시에 케이크주문 PHSC Dentist; do
-      [ "$(grep -cx "$text" words.txt)" -ge 1 ] || fail "\"$text\" is not on the pages"
-    done
+    expect_pdf "2007/12/13 60 12" 5 ''
+    expect_pages 5 "$letter"
+    expect_legible
+    # wek.tex is wekset's own, byte for byte.
+    mkdir alone && cp calendar.txt alone/ && (cd alone && "$build/wekset" > /dev/null) || fail "wekset alone failed"
+    cmp -s wek.tex alone/wek.tex || fail "wek.tex differs from what wekset alone writes"
+    fonts=$(pdffonts wek.pdf | tail -n +3)
+    ! grep -q 'Type 3' <<< "$fonts" || fail "bitmap fonts: $(grep 'Type 3' <<< "$fonts")"
+    grep -q 'LMRoman' <<< "$fonts" && grep -q 'NotoSerifCJKkr' <<< "$fonts" ||
+      fail "not Latin Modern and Noto: $fonts"
+    [ "$(ls -A | tr '\n' ' ')" = "alone calendar.txt console.txt diff.txt errors.txt legibility.txt wek.log wek.pdf wek.tex " ] ||
+      fail "files left: $(ls -A)"
     ;;
-  utf-8)
-    printf '2008/02\n-2008/02\n18 Café Zoë\n19 가족 모임\n' > calendar.txt
-    expect_run 0 "[2008/02]"$'\n'"$so_far"$'\n'"$created"$'\n[wek.pdf] 1 page\n' '' "$wekset_pdf"
-    expect_upright 1
-    words_of wek.pdf > words.txt
-    for text in Café Zoë 가족 모임 February; do
-      grep -qx "$text" words.txt || fail "\"$text\" is not on the page"
-    done
+  long-lines)
+    long_lines 06 9 > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    expect_pages 1 "$letter"
+    expect_legible
+    long_lines 12 5 > calendar.txt
+    expect_pdf "2008/02/03 01 12" 1 ''
+    expect_legible
     ;;
-  unescaped-percent)
-    # The box of 18 February is line 211 of the document of "2008/02".
-    printf '2008/02\n-2008/02\n18 50%% off\n' > calendar.txt
-    expect_run 1 "[2008/02]"$'\n'"$so_far"$'\n'"$created"$'\n' \
-      'wekset-pdf: pdflatex stopped at line 211 of wek.tex: ! File ended while scanning definition of \message.
-\def\message{\vbox{{ 50% off }}}%
+  a4)
+    long_lines 12 5 > calendar.txt
+    expect_pdf "2008/02/03 01 12" 1 '' --paper a4
+    expect_pages 1 "$a4"
+    expect_legible
+    # The grid in the middle of the page: as much room on either side.
+    pdftotext -bbox wek.pdf - | awk -F'"' '/<word / { if (min == "" || $2 < min) min = $2; if ($6 > max) max = $6 }
+      END { if ((min - (842 - max)) ^ 2 > 4) { print "left " min ", right " 842 - max; exit 1 } }' > margins.txt ||
+      fail "the grid is not in the middle: $(cat margins.txt)"
+    ;;
+  scripts)
+    printf '%s\n' '2008/02/03 01 06' -2008/02 \
+      "03 Français : Noël à l'été, œuvre ; Deutsch: Größe, Straße" \
+      '04 Polski: Zażółć gęślą jaźń; Čeština: Příliš žluťoučký kůň; Slovenčina: Ľúbostné' \
+      '05 Türkçe: Çığ öğrencisi; Română: Înțelegeți ăștia; Tiếng Việt: Nguyễn Đức Thắng' \
+      '06 Æble Øl Åre Þór Ðað; Ąžuolas Ėglė Ģirts Ķēķis Ļaudis Ņemt Šķūnis Ūdens' \
+      '07 Ελληνικά: ὁ ἄνθρωπος, Ἀθῆναι, ᾠδή; Кириллица: Съешь же ещё этих мягких булок' \
+      '08 中文 日本語 ひらがな カタカナ 한국어 mixed 東京タワー 서울역' \
+      '09 العربية עברית ภาษาไทย' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    # Arabic and Hebrew print without their right-to-left order.
+    expect_legible --unordered 2008/02/09
+    ;;
+  too-full)
+    long_lines 12 8 > calendar.txt
+    expect_pdf "2008/02/03 01 12" 1 $'wekset-pdf: [2008/02/07] the text does not fit its box\n'
+    expect_legible --cut 2008/02/07
+    ;;
+  unprintable)
+    printf '2008/02\n-2008/02\n18 Hieroglyph 𓀀 and a private \U10FFFD use\n19 Dentist\n' > calendar.txt
+    expect_pdf "2008/02" 1 $'wekset-pdf: [2008/02/18] cannot print U+13000\nwekset-pdf: [2008/02/18] cannot print U+10FFFD\n'
+    expect_legible --left-out $'𓀀\U10FFFD'
+    ;;
+  windows-1252)
+    printf '2008/02\n-2008/02\n18 Caf\xe9 \x80 5, na\xefve \x93quotes\x94\n' > calendar.txt
+    expect_pdf "2008/02" 1 $'wekset-pdf: wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252\n'
+    expect_legible
+    pdftotext wek.pdf - | tr '\n' ' ' | grep -q 'Café € 5, naïve “quotes”' ||
+      fail "the text is not read as Windows-1252"
+    ;;
+  tex-error)
+    printf '2008/02\n-2008/02\n18 Salt & pepper\n' > calendar.txt
+    printf 'an earlier PDF\n' > wek.pdf
+    cp wek.pdf earlier.pdf
+    expect_run 1 "$(made 2008/02)"$'\n[wek.pdf] was left unchanged.\n' \
+      'wekset-pdf: [2008/02/18] TeX stopped on "Salt & pepper": Misplaced alignment tab character &
 wekset-pdf: the whole TeX log is in wek.log
 ' "$wekset_pdf"
+    cmp -s wek.pdf earlier.pdf || fail "the earlier wek.pdf was changed"
+    [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt earlier.pdf errors.txt wek.log wek.pdf wek.tex " ] ||
+      fail "files left: $(ls -A)"
+    # A runaway definition is noticed only at the end of the file.
+    printf '2008/02\n-2008/02\n18 50%% off\n   second line\n' > calendar.txt
+    expect_run 1 "$(made 2008/02)"$'\n[wek.pdf] was left unchanged.\n' \
+      'wekset-pdf: [2008/02/18] TeX stopped on "50% off / second line": File ended while scanning definition of \message
+wekset-pdf: the whole TeX log is in wek.log
+' "$wekset_pdf"
+    cmp -s wek.pdf earlier.pdf || fail "the earlier wek.pdf was changed"
     ;;
-  no-pdflatex)
-    # A PATH with what the script needs but pdflatex.
+  no-lualatex)
+    # A PATH with what the script needs but LuaLaTeX.
     mkdir bin
     for tool in dirname mktemp rm touch find; do ln -s "$(command -v "$tool")" bin/; done
     printf '2008/02\n' > calendar.txt
-    expect_run 1 "[2008/02]"$'\n'"$so_far"$'\n'"$created"$'\n' \
-      $'wekset-pdf: pdflatex is not installed; on Debian: apt-get install texlive-latex-base texlive-fonts-extra\n' \
+    expect_run 1 "$(made 2008/02)"$'\n' \
+      $'wekset-pdf: lualatex is not installed; on Debian: apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk\n' \
       env PATH="$work/bin" "$wekset_pdf"
     [ -s wek.tex ] || fail "no wek.tex"
     ;;
-  no-korean-fonts)
-    # Every directory of LaTeX packages on the search path but the one that
-    # holds the Nanum fonts' definitions.
-    dist=$(kpsewhich -var-value TEXMFDIST)
-    packages=$(find "$dist/tex/latex" -mindepth 1 -maxdepth 1 ! -name nanumtype1 -printf '%f\n' | paste -sd, -)
-    export TEXINPUTS=".:!!$dist/tex/{generic,latex/{$packages}}//:!!/usr/share/texmf/tex/{generic,latex}//"
-    ! kpsewhich c70nanummj.fd > /dev/null || fail "the Korean fonts are still on the search path"
-    # Both ways in: UTF-8 as it stands, and EUC-KR through its UTF-8 copy.
-    for encoding in UTF-8 EUC-KR; do
-      printf '2008/02\n-2008/02\n18 가족 모임 Dentist\n' | iconv -f UTF-8 -t "$encoding" > calendar.txt
-      expect_run 0 "[2008/02]"$'\n'"$so_far"$'\n'"$created"$'\n[wek.pdf] 1 page\n' \
-        $'wekset-pdf: the Korean text needs the fonts of texlive-lang-korean, which are missing; it will not print (on Debian: apt-get install texlive-lang-korean)\n' \
-        "$wekset_pdf"
-      expect_upright 1
-      words_of wek.pdf | grep -qx Dentist || fail "$encoding: the rest of the text is not on the page"
-    done
+  missing-fonts)
+    # The system's fonts out of TeX's sight: the Korean ones are nowhere else.
+    export OSFONTDIR=$work/no-fonts
+    printf '2008/02\n-2008/02\n18 가족 Dentist\n' > calendar.txt
+    expect_pdf "2008/02" 1 'wekset-pdf: the font NotoSerifCJK-Regular.ttc is not installed, so its characters cannot print (on Debian: apt-get install fonts-noto-cjk)
+wekset-pdf: [2008/02/18] cannot print U+AC00
+wekset-pdf: [2008/02/18] cannot print U+C871
+'
+    expect_legible --left-out 가족
+    ;;
+  options)
+    usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]'
+    expect_run 2 '' $'wekset-pdf: unknown option -x\n'"$usage"$'\n' "$wekset_pdf" -x
+    expect_run 2 '' $'wekset-pdf: --paper takes letter or a4, not b5\n'"$usage"$'\n' "$wekset_pdf" --paper=b5
+    expect_run 2 '' $'wekset-pdf: option --paper needs a value\n'"$usage"$'\n' "$wekset_pdf" --paper
+    "$wekset_pdf" --help > help.txt || fail "--help failed"
+    [ "$(head -n 1 help.txt)" = "$usage" ] || fail "--help begins: $(head -n 1 help.txt)"
+    [ ! -e calendar.txt ] || fail "an option made a calendar"
     ;;
   *)
     fail "no such case"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Measures wekset-pdf on the sample calendar: the first run, with a new
+# TeX cache and home (luaotfload indexes the fonts then), and warm runs, best
+# of three; wall time and peak memory. Works in a temporary directory, which
+# is removed at the end, also on Ctrl-C.
+# Usage: bench/pdf.sh WEKSET_PDF
+set -eu
+wekset_pdf=$(realpath "$1")
+if [ ! -x /usr/bin/time ] || ! command -v lualatex > /dev/null; then
+  echo "bench/pdf.sh needs GNU time and LuaLaTeX; on Debian: apt-get install time texlive-luatex" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+mkdir "$work/calendar" "$work/home"
+cd "$work/calendar"
+"$(dirname "$wekset_pdf")/wekset" > /dev/null
+
+# Prints the seconds and the peak megabytes of one run.
+measure() {
+  /usr/bin/time -f '%e %M' "$@" 2>&1 > /dev/null | tail -n 1
+}
+
+printf '%-22s %9s %9s\n' "wekset-pdf, sample" seconds "peak MB"
+read -r seconds peak < <(measure env HOME="$work/home" TEXMFVAR="$work/home/var" \
+  TEXMFCACHE="$work/home/cache" "$wekset_pdf")
+awk -v s="$seconds" -v p="$peak" 'BEGIN { printf "%-22s %9.2f %9.1f\n", "first run", s, p / 1024 }'
+best="" best_peak=""
+for _ in 1 2 3; do
+  read -r seconds peak < <(measure "$wekset_pdf")
+  if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+    best=$seconds best_peak=$peak
+  fi
+done
+awk -v s="$best" -v p="$best_peak" 'BEGIN { printf "%-22s %9.2f %9.1f\n", "warm, best of 3", s, p / 1024 }'

@@ -1,0 +1,267 @@
+#!/usr/bin/python3
+"""Checks that a calendar PDF is legible, against the wek.tex it was made of.
+
+The day boxes are found from the rules on the pages, and every word on a
+page must lie inside a box, clear of its rules, and overlap no other word, the
+day number and the month label included. A word's box spans its characters'
+advances across, and the ink of its glyphs up and down: each glyph's height
+and depth are measured once by drawing it alone in its font. The boxes are
+taken in reading order as the days of wek.tex, each must show its day number,
+and the words of each day's events must give back their characters in order:
+line ends and hyphens at them aside, and nothing else.
+
+Usage: pdf_legibility.py PDF WEK_TEX [--cut DAY]... [--unordered DAY]...
+                         [--left-out CHARACTERS]
+  --cut YYYY/MM/DD        that day's box shows only the beginning of its text
+  --unordered YYYY/MM/DD  that day's characters may come in another order, as
+                          right-to-left scripts do
+  --left-out CHARACTERS   characters that no font prints, missing on purpose
+"""
+import argparse
+import functools
+import re
+import subprocess
+import sys
+import unicodedata
+
+import fitz
+
+CLEARANCE = 0.25  # points between a word and a rule or another word
+
+
+def decoded(data):
+    """The text of wek.tex as wekset-pdf reads it: UTF-8, or EUC-KR where
+    that gives Hangul, or else Windows-1252, whose undefined bytes stand for
+    the control characters of the same numbers."""
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        pass
+    try:
+        text = data.decode("euc-kr")
+        if re.search("[\uac00-\ud7a3]", text):
+            return text
+    except UnicodeDecodeError:
+        pass
+    return "".join(chr(byte) if 0x80 <= byte < 0xA0 and bytes([byte]).decode("cp1252", "replace") == "\ufffd"
+                   else bytes([byte]).decode("cp1252") for byte in data)
+
+
+def days_of(document):
+    """The dates of the document's days, in order, and each day's text."""
+    days, texts, date = [], {}, None
+    for line in decoded(document).split("\n"):
+        found = re.match(r"%\.{30}.*\[(\d+)\.\s*(\d+)\.\s*(\d+)\]", line)
+        if found:
+            date = "%04d/%02d/%02d" % tuple(int(part) for part in found.groups())
+            days.append(date)
+        elif line.startswith("\\def\\message{\\vbox{{"):
+            text = line[len("\\def\\message{\\vbox{{"):]
+            text = re.sub(r"^\\vskip-\d+pt (\\s*msgft )?", "", text)[1:]
+            text = re.sub(r" \}\}\}%$", "", text)
+            texts[date] = re.split(r"\\vskip1pt ", text)
+    return days, texts
+
+
+@functools.lru_cache(maxsize=None)
+def font_file(name):
+    listed = subprocess.run(["fc-list", ":postscriptname=" + name, "file"],
+                            capture_output=True, text=True).stdout.split("\n")[0]
+    return listed.rstrip(": ") or None
+
+
+@functools.lru_cache(maxsize=None)
+def ink(font, character):
+    """The top and bottom of a glyph's ink, in ems from the baseline, down
+    positive; None when it has no outline to measure."""
+    path = font_file(font)
+    if path is None:
+        return None
+    scratch = fitz.open()
+    page = scratch.new_page(width=400, height=400)
+    page.insert_font(fontname="G", fontfile=path)
+    page.insert_text((50, 250), character, fontname="G", fontsize=200)
+    pixmap = page.get_pixmap(colorspace=fitz.csGRAY)
+    rows = [y for y in range(pixmap.height)
+            if min(pixmap.samples[y * pixmap.stride:y * pixmap.stride + pixmap.width]) < 128]
+    if not rows:
+        return None
+    return (rows[0] - 250) / 200, (rows[-1] + 1 - 250) / 200
+
+
+class Word:
+    def __init__(self, text, rect):
+        self.text, self.rect = text, rect
+
+    def __repr__(self):
+        r = self.rect
+        return '"%s" at %.1f,%.1f-%.1f,%.1f' % (self.text, r.x0, r.y0, r.x1, r.y1)
+
+
+def words_of(page):
+    """The words of a page, upright, with the ink of their glyphs, and each
+    line of text as the words on it."""
+    turn = page.rotation_matrix
+    lines = []
+    for block in page.get_text("rawdict")["blocks"]:
+        for line in block.get("lines", []):
+            words, current = [], None
+            for span in line["spans"]:
+                for char in span["chars"]:
+                    if char["c"].isspace():
+                        current = None
+                        continue
+                    origin = fitz.Point(char["origin"]) * turn
+                    rect = fitz.Rect(char["bbox"]) * turn
+                    extent = ink(span["font"], char["c"])
+                    if extent is not None:
+                        rect.y0 = origin.y + extent[0] * span["size"]
+                        rect.y1 = origin.y + extent[1] * span["size"]
+                    if current is None:
+                        current = Word("", fitz.Rect(rect))
+                        words.append(current)
+                    current.text += char["c"]
+                    current.rect |= rect
+            if words:
+                lines.append(words)
+    return lines
+
+
+def boxes_of(page):
+    """The boxes that the rules of a page draw, upright: their insides, top to
+    bottom, left to right, and the small frames drawn within them."""
+    turn = page.rotation_matrix
+    across, frames = [], []
+    for path in page.get_drawings():
+        half = (path.get("width") or 1.0) / 2
+        rect = fitz.Rect(path["rect"]) * turn
+        if rect.height < 0.1 and rect.width > 95:
+            across.append((round(rect.x0, 1), rect.x1, rect.y0, half))
+        elif rect.width < 90 and rect.height < 90 and (rect.width > 0.1) != (rect.height > 0.1):
+            frames.append(fitz.Rect(rect.x0 - half, rect.y0 - half, rect.x1 + half, rect.y1 + half))
+    across.sort(key=lambda rule: (rule[0], rule[2]))
+    boxes = []
+    for top, bottom in zip(across, across[1:]):
+        if top[0] == bottom[0] and bottom[2] - top[2] > 10:
+            boxes.append(fitz.Rect(top[0], top[2] + top[3], top[1], bottom[2] - bottom[3]))
+    boxes.sort(key=lambda box: (round(box.y0), box.x0))
+    labels = []
+    for box in boxes:
+        inside = [frame for frame in frames if box.contains(frame)]
+        label = fitz.Rect(inside[0]) if inside else None
+        for frame in inside[1:]:
+            label |= frame
+        labels.append(label)
+    return boxes, labels
+
+
+def comparable(text, form="NFC"):
+    return unicodedata.normalize(form, "".join(text.split()))
+
+
+def check_text(expected, lines, cut):
+    """Whether the lines give back the expected text, or its beginning when
+    cut: hyphens that end a line may be the line breaker's."""
+    expected = comparable(expected)
+    at = 0
+    for line in lines:
+        text = comparable(line)
+        if text.endswith("-") and expected[at:at + len(text)] != text:
+            text = text[:-1]
+        if expected[at:at + len(text)] != text:
+            return "shows %r where %r follows" % (text, expected[at:at + len(text) + 10])
+        at += len(text)
+    if at != len(expected) and not cut:
+        return "lacks %r" % expected[at:]
+    if at == 0 and expected:
+        return "shows none of %r" % expected
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("pdf")
+    parser.add_argument("document")
+    parser.add_argument("--cut", action="append", default=[])
+    parser.add_argument("--unordered", action="append", default=[])
+    parser.add_argument("--left-out", default="")
+    arguments = parser.parse_args()
+    with open(arguments.document, "rb") as file:
+        days, texts = days_of(file.read())
+
+    problems, day_index, word_count = [], 0, 0
+    for number, page in enumerate(fitz.open(arguments.pdf), 1):
+        boxes, labels = boxes_of(page)
+        contents = [[] for _ in boxes]
+        for line in words_of(page):
+            for word in line:
+                word_count += 1
+                centre = fitz.Point((word.rect.x0 + word.rect.x1) / 2, (word.rect.y0 + word.rect.y1) / 2)
+                inside = [i for i, box in enumerate(boxes) if box.contains(centre)]
+                if not inside:
+                    # The title, above the grid.
+                    if not boxes or word.rect.y1 + CLEARANCE < min(box.y0 for box in boxes):
+                        continue
+                    problems.append("page %d: %s lies in no box" % (number, word))
+                    continue
+                box = boxes[inside[0]]
+                clear = fitz.Rect(box.x0 + CLEARANCE, box.y0 + CLEARANCE,
+                                  box.x1 - CLEARANCE, box.y1 - CLEARANCE)
+                if not clear.contains(word.rect):
+                    problems.append("page %d: %s touches or crosses the rules of its box %s"
+                                    % (number, word, box))
+                contents[inside[0]].append((line, word))
+        for index, content in enumerate(contents):
+            words = [word for _, word in content]
+            for i, word in enumerate(words):
+                for other in words[i + 1:]:
+                    if word.rect.intersects(other.rect):
+                        problems.append("page %d: %s and %s overlap" % (number, word, other))
+            # A weekday box holds its name alone; a day box its number, a
+            # month label maybe, then the day's text.
+            if len(words) == 1 and words[0].text in ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"):
+                continue
+            if day_index >= len(days):
+                problems.append("page %d: more day boxes than days" % number)
+                break
+            date = days[day_index]
+            day_index += 1
+            label = labels[index]
+            numbers = [word for word in words if word.text == str(int(date[-2:]))]
+            if not numbers:
+                problems.append("page %d: the box of %s shows no day number" % (number, date))
+                continue
+            number_word = max(numbers, key=lambda word: word.rect.height)
+            event_lines = []
+            for line, word in content:
+                if word is number_word or (label is not None and label.contains(word.rect)):
+                    continue
+                if label is not None and label.intersects(word.rect):
+                    problems.append("page %d: %s overlaps the month label of %s" % (number, word, date))
+                if not event_lines or event_lines[-1][0] is not line:
+                    event_lines.append((line, []))
+                event_lines[-1][1].append(word.text)
+            expected = "".join(texts.get(date, []))
+            for character in arguments.left_out:
+                expected = expected.replace(character, "")
+            shown = [" ".join(words) for _, words in event_lines]
+            if date in arguments.unordered:
+                # Shaped letters come back in their presentation forms.
+                expected = "".join(sorted(comparable(expected, "NFKC")))
+                shown = ["".join(sorted(comparable("".join(shown), "NFKC")))]
+            trouble = check_text(expected, shown, date in arguments.cut)
+            if trouble:
+                problems.append("%s: the box %s" % (date, trouble))
+    if day_index != len(days):
+        problems.append("%d day boxes for %d days" % (day_index, len(days)))
+    for problem in problems:
+        print("FAIL " + problem)
+    if problems:
+        return 1
+    print("ok   %d words in %d day boxes, all inside and apart, every event's text whole"
+          % (word_count, day_index))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
