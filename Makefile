@@ -13,8 +13,9 @@ RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texli
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on it as the specification does.
-TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev pkg-config clang \
-  clang-format man-db poppler-utils python3-fitz fontconfig strace perl time shellcheck
+TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev pkg-config \
+  clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events fontconfig \
+  strace perl time shellcheck
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
 
@@ -60,30 +61,37 @@ test-sanitized:
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  tools/ctest.sh --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# Fuzzes for FUZZ_SECONDS in all, from the seed corpus in tests/fuzz: two
-# thirds on the pipeline in memory, the rest on whole runs in a temporary
-# directory. New inputs stay in $(FUZZ_BUILD)/corpus, findings in $(FUZZ_BUILD)/.
+# Fuzzes for FUZZ_SECONDS in all, from the seed corpora in tests/fuzz: half on
+# the pipeline in memory, a quarter on whole runs in a temporary directory, a
+# quarter on wekset-ics's parsing and expanding. New inputs stay in
+# $(FUZZ_BUILD)/corpus and ics-corpus, findings in $(FUZZ_BUILD)/.
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF
+	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF -DWEKSET_ICS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) * 2 / 3 )) -print_final_stats=1 \
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/ics-corpus
+	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 2 )) -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
-	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) * 2 / 3 )) \
+	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 4 )) \
 	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ \
 	  $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
+	$(FUZZ_BUILD)/ics_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) / 2 - $(FUZZ_SECONDS) / 4 )) \
+	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ \
+	  $(CURDIR)/$(FUZZ_BUILD)/ics-corpus $(CURDIR)/tests/fuzz/ics_corpus
 
 # Installs the program and its manual page under $(DESTDIR)$(PREFIX).
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Speed and peak memory on large inputs, made in a temporary directory that is
-# removed afterwards. Needs GNU time (Debian package time).
+# removed afterwards, and of wekset-ics where it is built. Needs GNU time
+# (Debian package time).
 BENCH_MEGABYTES ?= 200
 bench: build
 	bench/run.sh $(BUILD)/wekset $(BENCH_MEGABYTES)
 	bench/pdf.sh $(BUILD)/wekset-pdf
+	@if [ -x $(BUILD)/wekset-ics ]; then bench/ics.sh $(BUILD)/wekset-ics; \
+	  else echo "wekset-ics is not built: it needs libical-dev, libicu-dev and pkg-config"; fi
 
 # Removes the builds and what `make run` made, never run/calendar.txt.
 clean:

@@ -11,18 +11,12 @@ if [ ! -x /usr/bin/time ] || ! command -v lualatex > /dev/null; then
   exit 1
 fi
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-mkdir "$work/calendar" "$work/home"
-cd "$work/calendar"
+# shellcheck source=bench/measure.sh
+. "$(dirname "$0")/measure.sh"
+enter_work_directory
+mkdir calendar home
+cd calendar
 "$(dirname "$wekset_pdf")/wekset" > /dev/null
-
-# Prints the seconds and the peak megabytes of one run.
-measure() {
-  /usr/bin/time -f '%e %M' "$@" 2>&1 > /dev/null | tail -n 1
-}
 
 printf '%-22s %9s %9s\n' "wekset-pdf, sample" seconds "peak MB"
 read -r seconds peak < <(measure env HOME="$work/home" TEXMFVAR="$work/home/var" \

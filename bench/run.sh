@@ -17,11 +17,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   exit 1
 fi
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-cd "$work"
+# shellcheck source=bench/measure.sh
+. "$(dirname "$0")/measure.sh"
+enter_work_directory
 
 # The sample calendar that the program writes for itself.
 rm -f calendar.txt && "$program" > /dev/null && mv calendar.txt sample.txt

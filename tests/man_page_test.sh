@@ -66,6 +66,8 @@ wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252
 lualatex is not installed
 apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk
 unknown option -x
+no iCalendar file given
+[--tz Area/City] [--details] FILE.ics...
 LIST
       ;;
     wekset-ics.1) cat << 'LIST'
@@ -85,6 +87,9 @@ EXIT STATUS
 --version
 Calendars can be made for 2000/03/05 to 2099/12/31 only.
 events past the first 3659 were left out
+cannot be read, so only its first occurrence is shown
+the file ends inside component; it is read as far as it goes
+bytes that are not UTF-8 became U+FFFD
 LIST
       ;;
   esac

@@ -208,13 +208,31 @@ wekset-pdf: [2008/02/18] cannot print U+C871
 '
     expect_legible --left-out 가족
     ;;
+  calendar-app)
+    # From a calendar app's file through wekset-ics: a moved occurrence shows
+    # once, at its new time, and the user's calendar.txt stays as it was.
+    printf 'my own calendar\n' > calendar.txt
+    expect_pdf "2027/01/04 04 06" 1 '' --tz Europe/Berlin --from 2027/01/04 --weeks 4 \
+      "$tests/ics_cases/zoned-overrides/before/team.ics"
+    expect_legible
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for line in "10:00 Weekly " "15:00 Weekly (moved)" "11:00 Weekly (later)"; do
+      [ "$(grep -o -F "$line" <<< "$text" | wc -l)" = 1 ] || fail "\"$line\" is not on the page once: $text"
+    done
+    [ "$(cat calendar.txt)" = "my own calendar" ] || fail "calendar.txt was changed"
+    [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt errors.txt legibility.txt wek.log wek.pdf wek.tex " ] ||
+      fail "files left: $(ls -A)"
+    ;;
   options)
-    usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]'
+    usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]
+       wekset-pdf [--paper letter|a4] [--from YYYY/MM/DD] [--weeks N] [--per-page N]
+                  [--tz Area/City] [--details] FILE.ics...'
     expect_run 2 '' $'wekset-pdf: unknown option -x\n'"$usage"$'\n' "$wekset_pdf" -x
     expect_run 2 '' $'wekset-pdf: --paper takes letter or a4, not b5\n'"$usage"$'\n' "$wekset_pdf" --paper=b5
     expect_run 2 '' $'wekset-pdf: option --paper needs a value\n'"$usage"$'\n' "$wekset_pdf" --paper
+    expect_run 2 '' $'wekset-pdf: no iCalendar file given\n'"$usage"$'\n' "$wekset_pdf" --weeks 4
     "$wekset_pdf" --help > help.txt || fail "--help failed"
-    [ "$(head -n 1 help.txt)" = "$usage" ] || fail "--help begins: $(head -n 1 help.txt)"
+    [ "$(head -n 3 help.txt)" = "$usage" ] || fail "--help begins: $(head -n 3 help.txt)"
     [ ! -e calendar.txt ] || fail "an option made a calendar"
     ;;
   *)

@@ -3,19 +3,21 @@
 #include "ics/import.h"
 
 #include <libical/ical.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <string>
-#include <vector>
 
+#include "ics/calendar_text.h"
 #include "ics/import_options.h"
 #include "ics/occurrences.h"
 #include "ics/source_writer.h"
+#include "ics/time_zones.h"
+#include "model/limits.h"
 
 namespace wekset::ics {
 
@@ -28,87 +30,148 @@ constexpr const char* kUsageLine =
 constexpr const char* kHelp =
     "Writes a calendar source for wekset on standard output from iCalendar files\n"
     "(\"-\" is standard input): every event on the days of the window, recurring ones\n"
-    "expanded, times in the local time zone.\n"
+    "expanded, moved and cancelled occurrences applied, times in the local time zone.\n"
     "\n"
     "  --from YYYY/MM/DD  the window begins on the Sunday on or before this day\n"
     "                     (default: today)\n"
     "  --weeks N          weeks in the window, 1 to 99 (default 6)\n"
     "  --per-page N       weeks a page, 1 to 99 (default 6)\n"
-    "  --tz Area/City     the local time zone (default: TZ, or the system's)\n"
+    "  --tz Area/City     the local time zone, an IANA or a Windows name\n"
+    "                     (default: TZ, or the system's)\n"
     "  --body             leave out the header line, to append to a source\n"
     "  --details          add each event's location on a line of its own\n"
     "  -h, --help         print this help and exit\n"
     "      --version      print the version and exit\n"
     "\n"
     "Example: wekset-ics --from 2026/12/06 --weeks 12 family.ics > calendar.txt\n"
+    "replaces calendar.txt; wekset-pdf family.ics makes the PDF in one step.\n"
     "See wekset-ics(1).\n";
 
-void Say(const std::string& message) { std::fprintf(stderr, "wekset-ics: %s\n", message.c_str()); }
+struct Output {
+  std::FILE* out;
+  std::FILE* errors;
 
-std::chrono::year_month_day Today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return std::chrono::year{local.tm_year + 1900} / std::chrono::month{unsigned(local.tm_mon + 1)} /
-         std::chrono::day{unsigned(local.tm_mday)};
+  void Say(const std::string& message) const {
+    std::fprintf(errors, "wekset-ics: %s\n", message.c_str());
+  }
+  int Mistake(const std::string& message) const {
+    Say(message);
+    std::fputs(kUsageLine, errors);
+    return 2;
+  }
+  bool Write(const std::string& text) const {
+    std::fwrite(text.data(), 1, text.size(), out);
+    if (std::fflush(out) == 0 && std::ferror(out) == 0) return true;
+    Say(std::string("write error on standard output: ") + std::strerror(errno));
+    return false;
+  }
+};
+
+bool ReadWhole(const std::string& name, std::string& bytes, std::string& error) {
+  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    error = name + ": " + std::strerror(errno);
+    return false;
+  }
+  char block[65536];
+  std::size_t count;
+  while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, count);
+  const bool failed = std::ferror(file) != 0;
+  const int readError = errno;
+  if (file != stdin) std::fclose(file);
+  if (failed) error = name + ": " + std::strerror(readError);
+  return !failed;
 }
 
-bool Write(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
-  Say(std::string("write error on standard output: ") + std::strerror(errno));
-  return false;
+std::chrono::sys_days DayOf(std::chrono::year_month_day date) {
+  return std::chrono::sys_days{date};
 }
 
 }  // namespace
 
-int RunImport(int argc, char* argv[]) {
-  std::signal(SIGPIPE, SIG_IGN);
+int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment& environment,
+              std::FILE* out, std::FILE* errors) {
+  const Output output{out, errors};
   std::string error;
-  const std::optional<ImportOptions> options =
-      ParseImportOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-  if (!options) {
-    Say(error);
-    std::fputs(kUsageLine, stderr);
-    return 2;
-  }
-  if (options->help) return Write(std::string(kUsageLine) + kHelp) ? 0 : 1;
-  if (options->version) return Write("wekset-ics " WEKSET_VERSION "\n") ? 0 : 1;
+  const std::optional<ImportOptions> options = ParseImportOptions(arguments, error);
+  if (!options) return output.Mistake(error);
+  if (options->help) return output.Write(std::string(kUsageLine) + kHelp) ? 0 : 1;
+  if (options->version) return output.Write("wekset-ics " WEKSET_VERSION "\n") ? 0 : 1;
 
+  std::vector<std::string> warnings;
+  icaltimezone* local = icaltimezone_get_utc_timezone();
   if (!options->timeZone.empty()) {
-    if (icaltimezone_get_builtin_timezone(options->timeZone.c_str()) == nullptr) {
-      Say("unknown time zone " + options->timeZone);
-      std::fputs(kUsageLine, stderr);
-      return 2;
+    local = KnownZone(options->timeZone);
+    if (local == nullptr) return output.Mistake("unknown time zone " + options->timeZone);
+  } else if (!environment.zoneName.empty()) {
+    local = KnownZone(environment.zoneName);
+    if (local == nullptr) {
+      warnings.push_back("the local time zone " + environment.zoneName +
+                         " is unknown; times are shown in UTC");
+      local = icaltimezone_get_utc_timezone();
     }
-    setenv("TZ", options->timeZone.c_str(), 1);
   }
-  tzset();
 
   // The window's weeks, from the Sunday on or before the first day, as
   // wekset will lay them out.
-  const std::chrono::year_month_day from = options->from.value_or(Today());
+  const std::chrono::year_month_day from = options->from.value_or(environment.today);
   const std::chrono::sys_days first =
-      std::chrono::sys_days{from} -
-      (std::chrono::weekday{std::chrono::sys_days{from}} - std::chrono::Sunday);
+      DayOf(from) - (std::chrono::weekday{DayOf(from)} - std::chrono::Sunday);
   const DayWindow window{first, first + std::chrono::days{7 * options->weeks}};
-  const std::chrono::sys_days earliest{std::chrono::year{2000} / 3 / 5};
-  const std::chrono::sys_days latest{std::chrono::year{2099} / 12 / 31};
-  if (window.first < earliest || window.end - std::chrono::days{1} > latest) {
-    Say("Calendars can be made for 2000/03/05 to 2099/12/31 only.");
-    std::fputs(kUsageLine, stderr);
-    return 2;
+  const auto dayOf = [](const CalendarDate& date) {
+    return std::chrono::sys_days{std::chrono::year{date.year} /
+                                 std::chrono::month{unsigned(date.month)} /
+                                 std::chrono::day{unsigned(date.day)}};
+  };
+  if (window.first < dayOf(kFirstCalendarDay) ||
+      window.end - std::chrono::days{1} > dayOf(kLastCalendarDay)) {
+    return output.Mistake(kDateRangeMessage);
   }
 
-  std::vector<DayEvent> events;
-  std::vector<std::string> warnings;
-  if (!ReadOccurrences(options->files, window, events, warnings, error)) {
-    Say(error);
-    return 1;
+  CalendarEvents calendars;
+  for (const std::string& file : options->files) {
+    std::string bytes;
+    if (!ReadWhole(file, bytes, error)) {
+      output.Say(error);
+      return 1;
+    }
+    std::vector<std::string> damage;
+    const std::optional<std::string> text = CalendarText(bytes, damage, error);
+    if (!text || !calendars.Add(*text, file, error)) {
+      output.Say(file + ": " + error);
+      return 1;
+    }
+    for (const std::string& warning : damage) warnings.push_back(file + ": " + warning);
   }
-  const std::string source = CalendarSourceText(*options, from, events, warnings);
-  for (const std::string& warning : warnings) Say(warning);
-  return Write(source) ? 0 : 1;
+  DayEvents days = calendars.LayOut(window, local, static_cast<std::size_t>(kMaxEvents), warnings);
+  const std::string source = CalendarSourceText(*options, from, days, warnings);
+  for (const std::string& warning : warnings) output.Say(warning);
+  return output.Write(source) ? 0 : 1;
+}
+
+int RunImportProgram(int argc, char* argv[]) {
+  std::signal(SIGPIPE, SIG_IGN);
+  ImportEnvironment environment;
+  const std::time_t now = std::time(nullptr);
+  std::tm today{};
+  localtime_r(&now, &today);
+  environment.today = std::chrono::year{today.tm_year + 1900} /
+                      std::chrono::month{unsigned(today.tm_mon + 1)} /
+                      std::chrono::day{unsigned(today.tm_mday)};
+  // TZ as POSIX writes it, ":Europe/Berlin" or "Europe/Berlin"; else the
+  // system's zone, from the link /etc/localtime.
+  if (const char* tz = std::getenv("TZ"); tz != nullptr && *tz != '\0') {
+    environment.zoneName = tz[0] == ':' ? tz + 1 : tz;
+  } else {
+    char target[PATH_MAX];
+    const ssize_t length = readlink("/etc/localtime", target, sizeof target - 1);
+    if (length > 0) {
+      const std::string path(target, static_cast<std::size_t>(length));
+      const std::size_t at = path.find("zoneinfo/");
+      if (at != std::string::npos) environment.zoneName = path.substr(at + 9);
+    }
+  }
+  return RunImport(std::vector<std::string>(argv + 1, argv + argc), environment, stdout, stderr);
 }
 
 }  // namespace wekset::ics

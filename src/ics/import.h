@@ -1,10 +1,28 @@
 // The run of wekset-ics: options, the window, the files, and the output.
 #pragma once
 
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 namespace wekset::ics {
 
-/// Runs the importer once; returns the exit status: 0, 1 when a file cannot
-/// be used or the output cannot be written, 2 for a mistake in the options.
-int RunImport(int argc, char* argv[]);
+/// What a run takes from its process: the day it is, and the name of the
+/// local time zone (from TZ or the system; empty for UTC).
+struct ImportEnvironment {
+  std::chrono::year_month_day today;
+  std::string zoneName;
+};
+
+/// Runs the importer once with the arguments after the program name: the
+/// source goes to out, warnings and errors to errors. Returns the exit status:
+/// 0, 1 when a file cannot be used or the output cannot be written, 2 for a
+/// mistake in the options.
+int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment& environment,
+              std::FILE* out, std::FILE* errors);
+
+/// The whole process: its environment, standard streams and SIGPIPE.
+int RunImportProgram(int argc, char* argv[]);
 
 }  // namespace wekset::ics

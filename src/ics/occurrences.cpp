@@ -1,43 +1,38 @@
-// libical parses the files, resolves the time zones (a file's VTIMEZONE, or
-// the system's zone database) and expands RRULE, RDATE and EXDATE. What is
-// left here: overrides by RECURRENCE-ID, cancellations, and days.
+// libical parses the files and resolves a calendar's own VTIMEZONEs; the
+// occurrences of each event are expanded in recurrence.cpp. Here: which
+// version of an event counts, how its overrides move and cancel its
+// occurrences, and on which days of the local zone each falls.
 #include "ics/occurrences.h"
 
-#include <libical/ical.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <map>
-#include <memory>
-#include <set>
+#include <optional>
+#include <queue>
+#include <tuple>
+
+#include "ics/recurrence.h"
+#include "ics/time_zones.h"
 
 namespace wekset::ics {
 
+struct CalendarEvents::Event {
+  icalcomponent* component;
+  std::string file;
+  ZoneResolver zones;
+  std::size_t position;  // in the order of the files, for the last word on versions
+};
+
 namespace {
 
-struct ComponentFree {
-  void operator()(icalcomponent* component) const { icalcomponent_free(component); }
-};
-using ComponentHandle = std::unique_ptr<icalcomponent, ComponentFree>;
+constexpr Instant kDay = 24 * 60 * 60;
+// Steps of the rules' iterators, about a second's work for libical each half
+// million: for one rule, and for a whole run. A rule that needs more to reach
+// the window, such as SECONDLY with BYMINUTE and a COUNT from long ago, is
+// cut short with a warning.
+constexpr std::int64_t kRuleSteps = 500'000;
+constexpr std::int64_t kRunSteps = 1'500'000;
 
-bool ReadWhole(const std::string& name, std::string& text, std::string& error) {
-  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    error = name + ": " + std::strerror(errno);
-    return false;
-  }
-  char block[65536];
-  std::size_t count;
-  while ((count = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
-  const bool failed = std::ferror(file) != 0;
-  const int readError = errno;
-  if (file != stdin) std::fclose(file);
-  if (failed) error = name + ": " + std::strerror(readError);
-  return !failed;
-}
+using Event = CalendarEvents::Event;
 
 // The calendars of a parsed file: itself, or those inside the root that
 // libical makes for several calendars in a row.
@@ -52,184 +47,360 @@ std::vector<icalcomponent*> CalendarsOf(icalcomponent* root) {
   return calendars;
 }
 
-struct Event {
-  icalcomponent* component;
-  std::string file;
-};
-
 const char* TextOr(const char* text, const char* otherwise) {
   return text != nullptr && *text != '\0' ? text : otherwise;
 }
 
-std::string NameOf(icalcomponent* event) {
-  if (const char* summary = icalcomponent_get_summary(event); summary && *summary) {
+std::string UidOf(const Event& event) { return TextOr(icalcomponent_get_uid(event.component), ""); }
+
+std::string NameOf(const Event& event) {
+  if (const char* summary = icalcomponent_get_summary(event.component); summary && *summary) {
     return std::string("\"") + summary + "\"";
   }
-  return std::string("with UID ") + TextOr(icalcomponent_get_uid(event), "(none)");
+  return std::string("with UID ") + TextOr(icalcomponent_get_uid(event.component), "(none)");
 }
 
-// Occurrence starts as libical's spans give them: true UTC seconds for zoned
-// and UTC times, the written time read as UTC for floating times and dates.
-std::time_t SpanTime(const icaltimetype& time) {
-  return icaltime_as_timet_with_zone(
-      time, time.zone != nullptr ? time.zone : icaltimezone_get_utc_timezone());
+std::string Prefix(const Event& event) {
+  return event.file + ": the event " + NameOf(event) + ": ";
 }
 
-// Why the event cannot be placed, or nothing when it can. libical drops a
-// property it cannot parse and says so in an X-LIC-ERROR; without its dates
-// and rules the event would land on the wrong days, while a broken LOCATION,
-// say, costs nothing worse than the location.
-std::string Flaw(icalcomponent* event) {
-  for (icalproperty* flaw = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY);
-       flaw != nullptr; flaw = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
-    const std::string text = TextOr(icalproperty_get_xlicerror(flaw), "");
-    for (const char* name :
-         {"DTSTART", "DTEND", "DURATION", "RRULE", "RDATE", "EXDATE", "RECURRENCE-ID"}) {
-      if (text.find(std::string(name) + " property") != std::string::npos) return text;
-    }
-  }
-  icalproperty* start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
-  if (start == nullptr || icaltime_is_null_time(icalcomponent_get_dtstart(event))) {
-    return "it has no start";
-  }
-  if (icalproperty_get_first_parameter(start, ICAL_TZID_PARAMETER) != nullptr &&
-      icalcomponent_get_dtstart(event).zone == nullptr) {
-    return std::string("its time zone ") + icalproperty_get_parameter_as_string(start, "TZID") +
-           " is unknown";
-  }
-  return "";
+bool Cancelled(const Event& event) {
+  return icalcomponent_get_status(event.component) == ICAL_STATUS_CANCELLED;
 }
 
-bool Cancelled(icalcomponent* event) {
-  return icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED;
-}
-
-struct Layout {
-  const DayWindow& window;
-  std::vector<DayEvent>& events;
-  const Event* event = nullptr;
-  bool date = false;       // an all-day event
-  bool floating = false;   // times as written, in no zone
-  std::time_t length = 0;  // from the start to DTEND, which is not part of the event
-  const std::set<std::time_t>* replaced = nullptr;
+// The libical messages about the properties that place an event, by kind: a
+// broken DTSTART leaves nothing to place; a broken RRULE is read by
+// recurrence.cpp; any other is a warning, and the rest of the event is shown.
+struct Flaws {
+  std::string start;
+  std::vector<std::string> others;
+  bool recurrenceId = false;
 };
 
-std::tm WallClock(std::time_t time, bool asWritten) {
-  std::tm wall{};
-  if (asWritten) {
-    gmtime_r(&time, &wall);
-  } else {
-    localtime_r(&time, &wall);
+Flaws FlawsOf(const Event& event) {
+  Flaws flaws;
+  for (icalproperty* flaw =
+           icalcomponent_get_first_property(event.component, ICAL_XLICERROR_PROPERTY);
+       flaw != nullptr;
+       flaw = icalcomponent_get_next_property(event.component, ICAL_XLICERROR_PROPERTY)) {
+    const std::string text = TextOr(icalproperty_get_xlicerror(flaw), "");
+    const auto about = [&](const char* name) {
+      return text.find(std::string(name) + " property") != std::string::npos;
+    };
+    if (about("DTSTART")) {
+      flaws.start = text;
+    } else if (about("RECURRENCE-ID")) {
+      flaws.recurrenceId = true;
+      flaws.others.push_back(text);
+    } else if (about("DTEND") || about("DURATION") || about("RDATE") || about("EXDATE")) {
+      flaws.others.push_back(text);
+    }
   }
-  return wall;
+  return flaws;
 }
 
-std::chrono::sys_days DayOf(const std::tm& wall) {
-  return std::chrono::sys_days{std::chrono::year{wall.tm_year + 1900} /
-                               std::chrono::month{unsigned(wall.tm_mon + 1)} /
-                               std::chrono::day{unsigned(wall.tm_mday)}};
+// The newer of two versions of an event: the higher SEQUENCE, then the later
+// LAST-MODIFIED, then the later DTSTAMP, then the one read last.
+bool IsNewer(const Event& a, const Event& b) {
+  const int sequenceA = icalcomponent_get_sequence(a.component);
+  const int sequenceB = icalcomponent_get_sequence(b.component);
+  if (sequenceA != sequenceB) return sequenceA > sequenceB;
+  for (icalproperty_kind kind : {ICAL_LASTMODIFIED_PROPERTY, ICAL_DTSTAMP_PROPERTY}) {
+    icalproperty* pa = icalcomponent_get_first_property(a.component, kind);
+    icalproperty* pb = icalcomponent_get_first_property(b.component, kind);
+    if (pa == nullptr || pb == nullptr) continue;
+    const int order = icaltime_compare(icalvalue_get_datetime(icalproperty_get_value(pa)),
+                                       icalvalue_get_datetime(icalproperty_get_value(pb)));
+    if (order != 0) return order > 0;
+  }
+  return a.position > b.position;
 }
 
-// One occurrence: every day it covers, DTEND exclusive, that the window holds.
-void AddOccurrenceDays(icalcomponent* component, icaltime_span* span, void* data) {
-  // The span's end is not used: libical ends an all-day span at the end of
-  // its DTEND day, while DTEND is not part of the event.
-  Layout& layout = *static_cast<Layout*>(data);
-  if (layout.replaced != nullptr && layout.replaced->contains(span->start)) return;
-  const bool asWritten = layout.date || layout.floating;
-  const std::tm start = WallClock(span->start, asWritten);
-  const std::time_t lastMoment = span->start + std::max<std::time_t>(layout.length - 1, 0);
-  const std::chrono::sys_days first = DayOf(start);
-  const std::chrono::sys_days last = DayOf(WallClock(lastMoment, asWritten));
-  const int count = static_cast<int>((last - first).count()) + 1;
-  for (std::chrono::sys_days day = std::max(first, layout.window.first);
-       day <= last && day < layout.window.end; day += std::chrono::days{1}) {
-    DayEvent& out = layout.events.emplace_back();
+// An event ready to be placed: its start, its length, and where it came from.
+struct Placed {
+  const Event* event;
+  EventTime start;
+  Instant length = 0;
+  std::optional<EventTime> recurrenceId;
+  bool future = false;  // RANGE=THISANDFUTURE
+};
+
+// The start and length of an event, or nothing, with a warning, when it
+// cannot be placed.
+std::optional<Placed> PlaceOf(const Event& event, const Flaws& flaws,
+                              std::vector<std::string>& warnings) {
+  const auto leaveOut = [&](const std::string& why) {
+    warnings.push_back(event.file + ": left out the event " + NameOf(event) + ": " + why);
+    return std::nullopt;
+  };
+  if (!flaws.start.empty()) return leaveOut(flaws.start);
+  icalproperty* startProperty =
+      icalcomponent_get_first_property(event.component, ICAL_DTSTART_PROPERTY);
+  if (startProperty == nullptr || icaltime_is_null_time(icalproperty_get_dtstart(startProperty))) {
+    return leaveOut("it has no start");
+  }
+  std::string flaw;
+  const std::optional<EventTime> start =
+      TimeOf(startProperty, icalproperty_get_dtstart(startProperty), event.zones, flaw);
+  if (!start) return leaveOut(flaw);
+  Placed placed{&event, *start, 0, std::nullopt, false};
+
+  // DTEND, or DURATION; without either, a day or a moment.
+  if (icalproperty* end = icalcomponent_get_first_property(event.component, ICAL_DTEND_PROPERTY)) {
+    std::optional<EventTime> time = TimeOf(end, icalproperty_get_dtend(end), event.zones, flaw);
+    if (time && time->IsFloating() && !start->IsFloating() && !start->IsDate()) {
+      time->wall.zone = start->wall.zone;
+      time->instant = InstantOf(time->wall);
+    }
+    if (time) placed.length = time->instant - start->instant;
+  } else if (icalproperty* duration =
+                 icalcomponent_get_first_property(event.component, ICAL_DURATION_PROPERTY)) {
+    placed.length = icaldurationtype_as_int(icalproperty_get_duration(duration));
+  }
+  placed.length = std::max<Instant>(placed.length, start->IsDate() ? kDay : 0);
+
+  if (icalproperty* id =
+          icalcomponent_get_first_property(event.component, ICAL_RECURRENCEID_PROPERTY)) {
+    placed.recurrenceId = TimeOf(id, icalproperty_get_recurrenceid(id), event.zones, flaw);
+    if (!placed.recurrenceId) {
+      warnings.push_back(Prefix(event) + "its RECURRENCE-ID " + flaw +
+                         ", so it is shown as it stands");
+    }
+    const char* range = icalproperty_get_parameter_as_string(id, "RANGE");
+    placed.future = range != nullptr && std::string(range) == "THISANDFUTURE";
+  }
+  for (const std::string& other : flaws.others) {
+    warnings.push_back(Prefix(event) + other + "; the rest of the event is shown");
+  }
+  return placed;
+}
+
+bool SameDate(const icaltimetype& a, const icaltimetype& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+// Whether an override's RECURRENCE-ID names this occurrence of its master:
+// by the moment, or by the date as written where either side is all-day.
+bool Names(const EventTime& id, const EventTime& master, const EventTime& occurrence) {
+  if (id.IsDate() || master.IsDate()) return SameDate(id.wall, occurrence.wall);
+  return id.instant == occurrence.instant;
+}
+
+bool IsLater(const EventTime& occurrence, const EventTime& id, const EventTime& master) {
+  if (id.IsDate() || master.IsDate()) {
+    const icaltimetype& a = occurrence.wall;
+    const icaltimetype& b = id.wall;
+    return std::tuple(a.year, a.month, a.day) > std::tuple(b.year, b.month, b.day);
+  }
+  return occurrence.instant > id.instant;
+}
+
+// An occurrence, and the version of the event whose summary it shows.
+struct Shown {
+  Occurrence occurrence;
+  const Event* event;
+};
+
+// Moves the occurrence by the given seconds, in its own wall time.
+EventTime Moved(const EventTime& time, Instant seconds) {
+  EventTime moved = time;
+  icaltime_adjust(&moved.wall, static_cast<int>(seconds / kDay), 0, 0,
+                  static_cast<int>(seconds % kDay));
+  moved.instant = InstantOf(moved.wall);
+  return moved;
+}
+
+// Applies a master's overrides to its occurrences: each takes the place of
+// the occurrence that it names, or of that and every later one.
+void ApplyOverrides(const Placed& master, std::vector<Placed>& overrides,
+                    std::vector<Shown>& shown) {
+  std::sort(overrides.begin(), overrides.end(), [](const Placed& a, const Placed& b) {
+    return a.recurrenceId->instant < b.recurrenceId->instant;
+  });
+  for (const Placed& change : overrides) {
+    const EventTime& id = *change.recurrenceId;
+    const Instant shift = change.start.instant - id.instant;
+    std::vector<Shown> kept;
+    for (Shown& entry : shown) {
+      const EventTime& at = entry.occurrence.start;
+      if (Names(id, master.start, at)) continue;
+      if (change.future && IsLater(at, id, master.start)) {
+        if (Cancelled(*change.event)) continue;
+        entry.occurrence.start = Moved(at, shift);
+        entry.occurrence.length = change.length;
+        entry.event = change.event;
+      }
+      kept.push_back(entry);
+    }
+    shown = std::move(kept);
+    if (!Cancelled(*change.event)) shown.push_back({{change.start, change.length}, change.event});
+  }
+}
+
+std::chrono::sys_days DayOf(const icaltimetype& wall) {
+  return std::chrono::sys_days{std::chrono::year{wall.year} /
+                               std::chrono::month{unsigned(wall.month)} /
+                               std::chrono::day{unsigned(wall.day)}};
+}
+
+icaltimetype WallClock(Instant instant, icaltimezone* zone) {
+  return icaltime_from_timet_with_zone(static_cast<time_t>(instant), 0,
+                                       zone != nullptr ? zone : icaltimezone_get_utc_timezone());
+}
+
+// Adds the days of the window that an occurrence covers, DTEND exclusive.
+// Dates and floating times are shown as written; zoned ones in the local zone.
+void AddDays(const Shown& shown, const DayWindow& window, icaltimezone* local,
+             std::vector<DayEvent>& days) {
+  const Occurrence& occurrence = shown.occurrence;
+  const EventTime& start = occurrence.start;
+  const bool asWritten = start.IsDate() || start.IsFloating();
+  icaltimezone* zone = asWritten ? nullptr : local;
+  const icaltimetype first = asWritten ? start.wall : WallClock(start.instant, zone);
+  const icaltimetype last =
+      WallClock(start.instant + std::max<Instant>(occurrence.length - 1, 0), zone);
+  const std::chrono::sys_days firstDay = DayOf(first), lastDay = DayOf(last);
+  const int count = static_cast<int>((lastDay - firstDay).count()) + 1;
+  for (std::chrono::sys_days day = std::max(firstDay, window.first);
+       day <= lastDay && day < window.end; day += std::chrono::days{1}) {
+    DayEvent& out = days.emplace_back();
     out.day = day;
-    out.dayNumber = static_cast<int>((day - first).count()) + 1;
+    out.dayNumber = static_cast<int>((day - firstDay).count()) + 1;
     out.dayCount = count;
-    out.timed = !layout.date && day == first;
-    out.minutes = start.tm_hour * 60 + start.tm_min;
-    out.summary = TextOr(icalcomponent_get_summary(component), "");
-    out.location = TextOr(icalcomponent_get_location(component), "");
-    out.file = layout.event->file;
+    out.timed = !start.IsDate() && day == firstDay;
+    out.minutes = first.hour * 60 + first.minute;
+    out.summary = TextOr(icalcomponent_get_summary(shown.event->component), "");
+    out.location = TextOr(icalcomponent_get_location(shown.event->component), "");
+    out.file = shown.event->file;
   }
+}
+
+// The instant of a day's midnight in a zone, or as written without one.
+Instant InstantOfDay(std::chrono::sys_days day, icaltimezone* zone) {
+  const Instant asWritten = static_cast<Instant>(day.time_since_epoch().count()) * kDay;
+  if (zone == nullptr) return asWritten;
+  icaltimetype midnight = icaltime_from_timet_with_zone(static_cast<time_t>(asWritten), 0, nullptr);
+  midnight.zone = zone;
+  return InstantOf(midnight);
 }
 
 }  // namespace
 
-bool ReadOccurrences(const std::vector<std::string>& files, const DayWindow& window,
-                     std::vector<DayEvent>& events, std::vector<std::string>& warnings,
-                     std::string& error) {
-  std::vector<ComponentHandle> roots;
-  std::vector<Event> all;
-  for (const std::string& file : files) {
-    std::string text;
-    if (!ReadWhole(file, text, error)) return false;
-    ComponentHandle root(icalparser_parse_string(text.c_str()));
-    const std::vector<icalcomponent*> calendars =
-        root ? CalendarsOf(root.get()) : std::vector<icalcomponent*>{};
-    if (calendars.empty()) {
-      error = file + ": not an iCalendar file";
-      return false;
-    }
-    for (icalcomponent* calendar : calendars) {
-      for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-           c != nullptr; c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-        all.push_back({c, file});
-      }
-    }
-    roots.push_back(std::move(root));
+CalendarEvents::CalendarEvents() = default;
+CalendarEvents::~CalendarEvents() = default;
+
+bool CalendarEvents::Add(const std::string& text, const std::string& file, std::string& error) {
+  std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> root(
+      icalparser_parse_string(text.c_str()), icalcomponent_free);
+  const std::vector<icalcomponent*> calendars =
+      root ? CalendarsOf(root.get()) : std::vector<icalcomponent*>{};
+  if (calendars.empty()) {
+    error = "not an iCalendar file";
+    return false;
   }
-
-  // The occurrences that an overriding event moves or cancels, by UID.
-  std::map<std::string, std::set<std::time_t>> replaced;
-  for (const Event& event : all) {
-    icalproperty* id =
-        icalcomponent_get_first_property(event.component, ICAL_RECURRENCEID_PROPERTY);
-    if (id == nullptr) continue;
-    replaced[TextOr(icalcomponent_get_uid(event.component), "")].insert(
-        SpanTime(icalcomponent_get_recurrenceid(event.component)));
-  }
-
-  // A margin of two days on each side takes in every zone's offset; the days
-  // are picked exactly when the occurrences are laid out.
-  const auto limit = [](std::chrono::sys_days day) {
-    const std::chrono::year_month_day date{day};
-    icaltimetype time = icaltime_null_time();
-    time.year = int(date.year());
-    time.month = int(unsigned(date.month()));
-    time.day = int(unsigned(date.day()));
-    time.zone = icaltimezone_get_utc_timezone();
-    return time;
-  };
-  const icaltimetype from = limit(window.first - std::chrono::days{2});
-  const icaltimetype to = limit(window.end + std::chrono::days{2});
-
-  for (const Event& event : all) {
-    if (const std::string flaw = Flaw(event.component); !flaw.empty()) {
-      warnings.push_back(event.file + ": left out the event " + NameOf(event.component) + ": " +
-                         flaw);
-      continue;
+  for (icalcomponent* calendar : calendars) {
+    for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+         c != nullptr; c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+      events_.push_back({c, file, ZoneResolver(calendar), events_.size()});
     }
-    if (Cancelled(event.component)) continue;
-    const icaltimetype start = icalcomponent_get_dtstart(event.component);
-    Layout layout{window, events, &event, start.is_date == 1,
-                  start.is_date == 0 && start.zone == nullptr && !icaltime_is_utc(start)};
-    // DTEND, or DTSTART and DURATION; without either, a day or a moment.
-    const icaltimetype end = icalcomponent_get_dtend(event.component);
-    constexpr std::time_t kDay = 24 * 60 * 60;
-    if (!icaltime_is_null_time(end)) layout.length = SpanTime(end) - SpanTime(start);
-    if (layout.date) layout.length = std::max(layout.length, kDay);
+  }
+  roots_.push_back(std::move(root));
+  return true;
+}
+
+DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, std::size_t keep,
+                                 std::vector<std::string>& warnings) const {
+  // The latest version of each event, and of each of its overrides.
+  std::map<std::string, const Event*> masters;
+  std::map<std::pair<std::string, Instant>, Placed> overrides;
+  std::vector<Placed> alone;  // events without a UID, and overrides that cannot be matched
+  std::vector<Placed> placed;
+  for (const Event& event : events_) {
+    const Flaws flaws = FlawsOf(event);
+    std::optional<Placed> place = PlaceOf(event, flaws, warnings);
+    if (!place) continue;
+    const std::string uid = UidOf(event);
     const bool isOverride =
         icalcomponent_get_first_property(event.component, ICAL_RECURRENCEID_PROPERTY) != nullptr;
-    if (!isOverride) {
-      const auto found = replaced.find(TextOr(icalcomponent_get_uid(event.component), ""));
-      if (found != replaced.end()) layout.replaced = &found->second;
+    if (uid.empty() || flaws.recurrenceId || (isOverride && !place->recurrenceId)) {
+      alone.push_back(*place);
+    } else if (isOverride) {
+      auto [entry, added] = overrides.try_emplace({uid, place->recurrenceId->instant}, *place);
+      if (!added && IsNewer(event, *entry->second.event)) entry->second = *place;
+    } else {
+      auto [entry, added] = masters.try_emplace(uid, &event);
+      if (!added && IsNewer(event, *entry->second)) entry->second = &event;
     }
-    icalcomponent_foreach_recurrence(event.component, from, to, AddOccurrenceDays, &layout);
+    placed.push_back(*place);
   }
-  return true;
+  std::map<std::string, std::vector<Placed>> overridesOf;
+  for (const auto& [key, change] : overrides) {
+    if (masters.contains(key.first)) {
+      overridesOf[key.first].push_back(change);
+    } else {
+      alone.push_back(change);  // no master in any file: shown as it stands
+    }
+  }
+
+  // Only the earliest keep days of the run are written: once that many are
+  // found, no later day is looked for.
+  DayEvents result;
+  std::priority_queue<std::chrono::sys_days> earliest;  // the latest on top
+  const auto lastNeeded = [&] {
+    return earliest.size() < keep ? window.end - std::chrono::days{1} : earliest.top();
+  };
+  std::int64_t budget = kRunSteps;
+  const auto layOut = [&](const std::vector<Shown>& shown, const Event& event) {
+    std::vector<DayEvent> days;
+    for (const Shown& entry : shown) AddDays(entry, window, local, days);
+    std::sort(days.begin(), days.end(),
+              [](const DayEvent& a, const DayEvent& b) { return a.day < b.day; });
+    if (days.size() > keep) {
+      days.resize(keep);
+      result.cut = true;
+      warnings.push_back(Prefix(event) + "only its first " + std::to_string(keep) +
+                         " lines in the window are kept");
+    }
+    for (const DayEvent& day : days) {
+      earliest.push(day.day);
+      if (earliest.size() > keep) earliest.pop();
+    }
+    result.events.insert(result.events.end(), days.begin(), days.end());
+  };
+
+  for (const Placed& master : placed) {
+    if (master.recurrenceId || UidOf(*master.event).empty()) continue;
+    const auto found = masters.find(UidOf(*master.event));
+    if (found == masters.end() || found->second != master.event) continue;  // an older version
+    if (Cancelled(*master.event)) continue;
+    // The window as instants: in the local zone, or as written for dates and
+    // floating times; the starts of earlier occurrences that last into it too.
+    const bool asWritten = master.start.IsDate() || master.start.IsFloating();
+    icaltimezone* zone = asWritten ? nullptr : local;
+    const Instant first = InstantOfDay(window.first, zone);
+    const Instant end = InstantOfDay(window.end, zone);
+    const Instant needed = std::min(end, InstantOfDay(lastNeeded() + std::chrono::days{1}, zone));
+    bool beyond = false;
+    const ExpansionLimits limits{
+        first - master.length, needed, first, keep, kRuleSteps, &budget, &beyond};
+    std::vector<std::string> flaws;
+    const Occurrences occurrences = ExpandEvent(master.event->component, master.start,
+                                                master.length, master.event->zones, limits, flaws);
+    if (beyond && needed < end) result.cut = true;
+    for (const std::string& flaw : flaws) warnings.push_back(Prefix(*master.event) + flaw);
+    std::vector<Shown> shown;
+    for (const auto& [instant, occurrence] : occurrences)
+      shown.push_back({occurrence, master.event});
+    if (auto changes = overridesOf.find(UidOf(*master.event)); changes != overridesOf.end()) {
+      ApplyOverrides(master, changes->second, shown);
+    }
+    layOut(shown, *master.event);
+  }
+  for (const Placed& single : alone) {
+    if (!Cancelled(*single.event))
+      layOut({{{single.start, single.length}, single.event}}, *single.event);
+  }
+  return result;
 }
 
 }  // namespace wekset::ics

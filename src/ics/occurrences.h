@@ -1,9 +1,13 @@
-// The events of iCalendar files laid out on the days of a window, through
-// libical: recurrences expanded, moved and cancelled occurrences applied,
-// times in the local zone, and events of several days on each of them.
+// The events of iCalendar files laid out on the days of a window: versions of
+// an event resolved, recurrences expanded, moved and cancelled occurrences
+// applied, times in the local zone, and events of several days on each.
 #pragma once
 
+#include <libical/ical.h>
+
 #include <chrono>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,12 +31,36 @@ struct DayEvent {
   std::string file;  // where it came from, for warnings
 };
 
-/// Reads every file ("-" is standard input) and adds the events on the days
-/// of the window. Returns false, with "FILE: reason" in error, when a file
-/// cannot be read or is not iCalendar. A broken event is left out with a
-/// warning.
-bool ReadOccurrences(const std::vector<std::string>& files, const DayWindow& window,
-                     std::vector<DayEvent>& events, std::vector<std::string>& warnings,
-                     std::string& error);
+/// The day events of a window, and whether some event had more of them than
+/// were kept.
+struct DayEvents {
+  std::vector<DayEvent> events;
+  bool cut = false;
+};
+
+/// The events of the iCalendar texts added to it, parsed once.
+class CalendarEvents {
+ public:
+  CalendarEvents();
+  ~CalendarEvents();
+  CalendarEvents(const CalendarEvents&) = delete;
+  CalendarEvents& operator=(const CalendarEvents&) = delete;
+
+  /// Parses the text of a file, as CalendarText made it, and keeps its events.
+  /// False, with the reason in error, when it holds no calendar.
+  bool Add(const std::string& text, const std::string& file, std::string& error);
+
+  /// Every event on the days of the window, with times in the local zone; at
+  /// most keep day events of each event. Adds a warning, "FILE: ...", for each
+  /// event left out or shown otherwise than written.
+  DayEvents LayOut(const DayWindow& window, icaltimezone* local, std::size_t keep,
+                   std::vector<std::string>& warnings) const;
+
+  struct Event;  // an event as it was read, and from where
+
+ private:
+  std::vector<std::unique_ptr<icalcomponent, void (*)(icalcomponent*)>> roots_;
+  std::vector<Event> events_;
+};
 
 }  // namespace wekset::ics

@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <tuple>
 
+#include "model/limits.h"
+
 namespace wekset::ics {
 
 namespace {
 
-constexpr std::size_t kDayTextLimit = 511;     // wekset's bytes of text for one entry
-constexpr std::size_t kContinuationMark = 10;  // "\vskip1pt " before a continuation line
-constexpr std::size_t kMaxEvents = 3659;       // wekset's table
+constexpr std::size_t kDayTextLimit = kMaxDayTextLength;  // wekset's bytes of text for one entry
+constexpr std::size_t kEventLimit = kMaxEvents;
 
 std::string Escaped(char c) {
   switch (c) {
@@ -70,7 +71,8 @@ std::string TexText(const std::string& text, std::size_t limit, bool& cut) {
 }
 
 std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
-                               std::vector<DayEvent>& events, std::vector<std::string>& warnings) {
+                               DayEvents& days, std::vector<std::string>& warnings) {
+  std::vector<DayEvent>& events = days.events;
   std::stable_sort(events.begin(), events.end(), [](const DayEvent& a, const DayEvent& b) {
     return std::tuple(a.day, a.timed, a.minutes, a.summary) <
            std::tuple(b.day, b.timed, b.minutes, b.summary);
@@ -82,10 +84,12 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
                   unsigned(from.month()), unsigned(from.day()), options.weeks, options.perPage);
     source += line;
   }
-  if (events.size() > kMaxEvents) {
-    warnings.push_back(std::to_string(events.size() - kMaxEvents) + " events past the first " +
-                       std::to_string(kMaxEvents) + " were left out");
-    events.resize(kMaxEvents);
+  if (events.size() > kEventLimit || days.cut) {
+    // With the days of an event cut short, how many more there were is not known.
+    const std::size_t past = std::max<std::size_t>(events.size(), kEventLimit + 1) - kEventLimit;
+    warnings.push_back(std::to_string(past) + (days.cut ? " or more" : "") +
+                       " events past the first " + std::to_string(kEventLimit) + " were left out");
+    events.resize(std::min(events.size(), kEventLimit));
   }
   std::chrono::year_month month{};
   for (const DayEvent& event : events) {
@@ -122,13 +126,13 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
 
     if (!options.details || event.location.empty()) continue;
     const std::size_t room = kDayTextLimit - text.size();
-    if (room < kContinuationMark + 4) {
+    if (room < kLineMark.size() + 4) {
       warnings.push_back(event.file + ": left out the location of " + Quoted(event.summary) +
                          ": no room in wekset's " + std::to_string(kDayTextLimit) + " bytes");
       continue;
     }
     const std::string location =
-        TrimmedRight(TexText(event.location, room - kContinuationMark - 3, cut));
+        TrimmedRight(TexText(event.location, room - kLineMark.size() - 3, cut));
     if (cut) {
       warnings.push_back(event.file + ": cut the location of " + Quoted(event.summary) +
                          " to fit wekset's " + std::to_string(kDayTextLimit) + " bytes");

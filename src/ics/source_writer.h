@@ -11,11 +11,12 @@
 
 namespace wekset::ics {
 
-/// The source text for the events, which it sorts: by day, all-day first,
-/// then by start time, then by summary. Adds a warning for each text cut to
-/// fit and one for the events past the table's size.
+/// The source text for the day events, which it sorts: by day, all-day
+/// first, then by start time, then by summary. Adds a warning for each text
+/// cut to fit and one for the events past the table's size, which it leaves
+/// out.
 std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
-                               std::vector<DayEvent>& events, std::vector<std::string>& warnings);
+                               DayEvents& days, std::vector<std::string>& warnings);
 
 /// The text with LaTeX's special characters escaped to print as written, and
 /// line breaks, tabs and other control characters as blanks; cut at a

@@ -1,0 +1,69 @@
+// The occurrences of one event: its DTSTART, its rules, its RDATEs and
+// EXDATEs, in its own time zones, within a range of time.
+#pragma once
+
+#include <libical/ical.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ics/time_zones.h"
+
+namespace wekset::ics {
+
+/// Seconds since 1970, counted in UTC for a zoned time and as written for a
+/// floating time or a date (whose moment is its midnight).
+using Instant = std::int64_t;
+
+/// A time of an event as written: a date, a time in a zone, or a floating
+/// time, and its instant.
+struct EventTime {
+  icaltimetype wall;
+  Instant instant = 0;
+
+  bool IsDate() const { return wall.is_date == 1; }
+  bool IsFloating() const { return wall.is_date == 0 && wall.zone == nullptr; }
+};
+
+/// The time of a DTSTART, DTEND, RDATE, EXDATE or RECURRENCE-ID value, in the
+/// zone that the property's TZID names; nothing, with why in flaw, when the
+/// zone is unknown.
+std::optional<EventTime> TimeOf(icalproperty* property, icaltimetype value,
+                                const ZoneResolver& zones, std::string& flaw);
+
+/// The instant of a time written in a zone, or as written without one.
+Instant InstantOf(const icaltimetype& time);
+
+/// An occurrence: when it starts and how long it lasts.
+struct Occurrence {
+  EventTime start;
+  Instant length = 0;  // seconds; a date's whole days count as 86400 each
+};
+
+/// The occurrences of an event, keyed by their instants.
+using Occurrences = std::map<Instant, Occurrence>;
+
+/// What expanding an event may cost and may keep.
+struct ExpansionLimits {
+  Instant from = 0;  // the range of starts that are kept: from up to, not including, to
+  Instant to = 0;
+  Instant window = 0;    // where the window begins; before it, the starts of long events
+  std::size_t keep = 0;  // the starts kept of each rule in the window, and before it, at most
+  std::int64_t eventBudget = 0;    // the steps of one rule's iterator, at most
+  std::int64_t* budget = nullptr;  // the steps of the rules' iterators left for the whole run
+  bool* beyond = nullptr;          // set when an occurrence starts at or after to
+};
+
+/// The occurrences of a master event that start within the limits' range,
+/// each lasting length: DTSTART, always; those of its rules, of which a broken
+/// one counts as none, a negative COUNT as no COUNT; its RDATEs, PERIODs with
+/// their own lengths; less its EXDATEs. Adds a warning, without the event's
+/// name, for each flaw.
+Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant length,
+                        const ZoneResolver& zones, const ExpansionLimits& limits,
+                        std::vector<std::string>& warnings);
+
+}  // namespace wekset::ics
