@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texlive-luatex \
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
-# names, for the tests that run pdflatex on it as the specification does.
+# names, for the tests that run pdflatex on the document as it is, by hand.
 TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev pkg-config \
   clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events fontconfig \
   strace perl time shellcheck

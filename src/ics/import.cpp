@@ -83,10 +83,6 @@ bool ReadWhole(const std::string& name, std::string& bytes, std::string& error) 
   return !failed;
 }
 
-std::chrono::sys_days DayOf(std::chrono::year_month_day date) {
-  return std::chrono::sys_days{date};
-}
-
 }  // namespace
 
 int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment& environment,
@@ -115,8 +111,9 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
   // The window's weeks, from the Sunday on or before the first day, as
   // wekset will lay them out.
   const std::chrono::year_month_day from = options->from.value_or(environment.today);
+  const std::chrono::sys_days fromDay{from};
   const std::chrono::sys_days first =
-      DayOf(from) - (std::chrono::weekday{DayOf(from)} - std::chrono::Sunday);
+      fromDay - (std::chrono::weekday{fromDay} - std::chrono::Sunday);
   const DayWindow window{first, first + std::chrono::days{7 * options->weeks}};
   const auto dayOf = [](const CalendarDate& date) {
     return std::chrono::sys_days{std::chrono::year{date.year} /

@@ -24,7 +24,6 @@ struct CalendarEvents::Event {
 
 namespace {
 
-constexpr Instant kDay = 24 * 60 * 60;
 // Steps of the rules' iterators, about a second's work for libical each half
 // million: for one rule, and for a whole run. A rule that needs more to reach
 // the window, such as SECONDLY with BYMINUTE and a COUNT from long ago, is
@@ -147,12 +146,9 @@ std::optional<Placed> PlaceOf(const Event& event, const Flaws& flaws,
 
   // DTEND, or DURATION; without either, a day or a moment.
   if (icalproperty* end = icalcomponent_get_first_property(event.component, ICAL_DTEND_PROPERTY)) {
-    std::optional<EventTime> time = TimeOf(end, icalproperty_get_dtend(end), event.zones, flaw);
-    if (time && time->IsFloating() && !start->IsFloating() && !start->IsDate()) {
-      time->wall.zone = start->wall.zone;
-      time->instant = InstantOf(time->wall);
-    }
-    if (time) placed.length = time->instant - start->instant;
+    const std::optional<EventTime> time =
+        TimeOf(end, icalproperty_get_dtend(end), event.zones, flaw);
+    if (time) placed.length = InZoneOf(*time, *start).instant - start->instant;
   } else if (icalproperty* duration =
                  icalcomponent_get_first_property(event.component, ICAL_DURATION_PROPERTY)) {
     placed.length = icaldurationtype_as_int(icalproperty_get_duration(duration));
@@ -203,11 +199,8 @@ struct Shown {
 
 // Moves the occurrence by the given seconds, in its own wall time.
 EventTime Moved(const EventTime& time, Instant seconds) {
-  EventTime moved = time;
-  icaltime_adjust(&moved.wall, static_cast<int>(seconds / kDay), 0, 0,
-                  static_cast<int>(seconds % kDay));
-  moved.instant = InstantOf(moved.wall);
-  return moved;
+  const icaltimetype wall = WallAdded(time.wall, seconds);
+  return {wall, InstantOf(wall)};
 }
 
 // Applies a master's overrides to its occurrences: each takes the place of

@@ -15,8 +15,6 @@ namespace wekset::ics {
 
 namespace {
 
-constexpr Instant kDay = 24 * 60 * 60;
-
 // The text of the rule that libical could not read, from its X-LIC-ERROR.
 std::optional<std::string> BrokenRuleText(icalproperty* flaw) {
   const char* message = icalproperty_get_xlicerror(flaw);
@@ -101,11 +99,6 @@ bool HasByParts(const icalrecurrencetype& rule) {
     if (part[0] != ICAL_RECURRENCE_ARRAY_MAX) return true;
   }
   return false;
-}
-
-icaltimetype WallAdded(icaltimetype wall, Instant seconds) {
-  icaltime_adjust(&wall, static_cast<int>(seconds / kDay), 0, 0, static_cast<int>(seconds % kDay));
-  return wall;
 }
 
 // The first of a rule's even steps from start that is not before from,
@@ -249,6 +242,19 @@ Instant InstantOf(const icaltimetype& time) {
   return before;
 }
 
+icaltimetype WallAdded(icaltimetype wall, Instant seconds) {
+  icaltime_adjust(&wall, static_cast<int>(seconds / kDay), 0, 0, static_cast<int>(seconds % kDay));
+  return wall;
+}
+
+EventTime InZoneOf(EventTime time, const EventTime& start) {
+  if (time.IsFloating() && !start.IsFloating() && !start.IsDate()) {
+    time.wall.zone = start.wall.zone;
+    time.instant = InstantOf(time.wall);
+  }
+  return time;
+}
+
 std::optional<EventTime> TimeOf(icalproperty* property, icaltimetype value,
                                 const ZoneResolver& zones, std::string& flaw) {
   EventTime time{value};
@@ -272,18 +278,15 @@ Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant le
   Occurrences found;
   Add(found, {start, length}, limits);
 
-  // A time without a zone of its own, in an event of a zone, is in that zone.
-  const auto timeOf = [&](icalproperty* property, icaltimetype value) {
+  const auto timeOf = [&](icalproperty* property, icaltimetype value) -> std::optional<EventTime> {
     std::string flaw;
-    std::optional<EventTime> time = TimeOf(property, value, zones, flaw);
+    const std::optional<EventTime> time = TimeOf(property, value, zones, flaw);
     if (!time) {
       warnings.push_back(std::string(icalproperty_get_property_name(property)) + " " +
                          icaltime_as_ical_string(value) + ": " + flaw);
-    } else if (time->IsFloating() && !start.IsFloating() && !start.IsDate()) {
-      time->wall.zone = start.wall.zone;
-      time->instant = InstantOf(time->wall);
+      return std::nullopt;
     }
-    return time;
+    return InZoneOf(*time, start);
   };
 
   std::vector<icalrecurrencetype> rules;

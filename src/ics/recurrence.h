@@ -18,6 +18,8 @@ namespace wekset::ics {
 /// floating time or a date (whose moment is its midnight).
 using Instant = std::int64_t;
 
+inline constexpr Instant kDay = 24 * 60 * 60;
+
 /// A time of an event as written: a date, a time in a zone, or a floating
 /// time, and its instant.
 struct EventTime {
@@ -36,6 +38,13 @@ std::optional<EventTime> TimeOf(icalproperty* property, icaltimetype value,
 
 /// The instant of a time written in a zone, or as written without one.
 Instant InstantOf(const icaltimetype& time);
+
+/// The wall time the given seconds later, counted in wall time.
+icaltimetype WallAdded(icaltimetype wall, Instant seconds);
+
+/// The time, where it is floating, in the zone of the event's start: a time
+/// without a zone of its own, in an event of a zone, is in that zone.
+EventTime InZoneOf(EventTime time, const EventTime& start);
 
 /// An occurrence: when it starts and how long it lasts.
 struct Occurrence {

@@ -13,8 +13,7 @@ namespace wekset::ics {
 
 namespace {
 
-constexpr std::size_t kDayTextLimit = kMaxDayTextLength;  // wekset's bytes of text for one entry
-constexpr std::size_t kEventLimit = kMaxEvents;
+constexpr auto kEventLimit = static_cast<std::size_t>(kMaxEvents);
 
 std::string Escaped(char c) {
   switch (c) {
@@ -110,11 +109,11 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
                std::to_string(event.dayCount) + ")";
     }
     bool cut = false;
-    std::string summary =
-        TrimmedRight(TexText(event.summary, kDayTextLimit - prefix.size() - suffix.size(), cut));
+    std::string summary = TrimmedRight(
+        TexText(event.summary, kMaxDayTextLength - prefix.size() - suffix.size(), cut));
     if (cut) {
       warnings.push_back(event.file + ": cut the summary of " + Quoted(event.summary) +
-                         " to fit wekset's " + std::to_string(kDayTextLimit) + " bytes");
+                         " to fit wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
     }
     // wekset takes "DD" and nothing else for a broken line.
     if (summary.empty()) {
@@ -125,17 +124,17 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
     source += line + text + "\n";
 
     if (!options.details || event.location.empty()) continue;
-    const std::size_t room = kDayTextLimit - text.size();
+    const std::size_t room = kMaxDayTextLength - text.size();
     if (room < kLineMark.size() + 4) {
       warnings.push_back(event.file + ": left out the location of " + Quoted(event.summary) +
-                         ": no room in wekset's " + std::to_string(kDayTextLimit) + " bytes");
+                         ": no room in wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
       continue;
     }
     const std::string location =
         TrimmedRight(TexText(event.location, room - kLineMark.size() - 3, cut));
     if (cut) {
       warnings.push_back(event.file + ": cut the location of " + Quoted(event.summary) +
-                         " to fit wekset's " + std::to_string(kDayTextLimit) + " bytes");
+                         " to fit wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
     }
     if (!location.empty()) source += "   " + location + "\n";
   }

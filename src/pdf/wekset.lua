@@ -147,15 +147,15 @@ local function define_fonts()
     if size < 0 then size = math.floor(tonumber(design or 10) * 65536 * -size / 1000 + 0.5) end
     local key = name .. "@" .. size
     if made[key] then return made[key] end
-    local spec
+    local request
     if kind == "cmssbx" then
-      spec = "file:lmsans10-bold.otf:mode=harf"
+      request = "file:lmsans10-bold.otf:mode=harf"
     elseif kind == "cmr" then
-      spec = "file:" .. roman(size / 65536) .. ":mode=harf"
+      request = "file:" .. roman(size / 65536) .. ":mode=harf"
     else
-      spec = "file:" .. roman(size / 65536) .. ":mode=harf;fallback=wekset"
+      request = "file:" .. roman(size / 65536) .. ":mode=harf;fallback=wekset"
     end
-    local data = define(spec, size, id)
+    local data = define(request, size, id)
     made[key] = type(data) == "table" and id or data  -- TeX makes a table font number id
     return data
   end, "wekset.define_font")
