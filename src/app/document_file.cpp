@@ -46,7 +46,9 @@ DocumentCheck DocumentFile::Check() {
 }
 
 std::FILE* DocumentFile::Open() {
-  held_.emplace();
+  // A device or a pipe is written as it stands, with nothing to put in place
+  // or to remove: the signals are not held, for its open and its writes may
+  // wait for a reader as long as the user wants.
   if (inPlace_) {
     const int fd = openat(directory_, target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return nullptr;
@@ -54,6 +56,7 @@ std::FILE* DocumentFile::Open() {
     if (direct_ == nullptr) close(fd);
     return direct_;
   }
+  held_.emplace();
   pending_ = std::make_unique<PendingFile>();
   return pending_->Create(directory_, target_, mode_, applyUmask_) ? pending_->stream() : nullptr;
 }

@@ -27,7 +27,8 @@ class DocumentFile : public DocumentOutput {
   DocumentCheck Check() override;
 
   /// A new file beside the document; from now on the interrupting signals
-  /// are held off until the document is in place or given up.
+  /// are held off until the document is in place or given up. A device or a
+  /// pipe is opened as it stands, the signals not held.
   std::FILE* Open() override;
 
   /// Puts the written document in place of the earlier one; false when any
