@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "ics/calendar_text.h"
 #include "ics/import_options.h"
+#include "ics/occurrences.h"
 #include "ics/source_writer.h"
+#include "ics/time_zones.h"
 
 namespace wekset::ics {
 namespace {
@@ -14,6 +17,7 @@ namespace {
 using std::chrono::day;
 using std::chrono::month;
 using std::chrono::year;
+using std::chrono::year_month_day;
 
 TEST(ImportOptions, ReadsEveryOptionAndRefusesMistakes) {
   struct Case {
@@ -35,6 +39,7 @@ TEST(ImportOptions, ReadsEveryOptionAndRefusesMistakes) {
       {{"a.ics", "--weeks"}, "option --weeks needs a value"},
       {{"--body=yes", "a.ics"}, "option --body takes no value"},
       {{"--verbose", "a.ics"}, "unknown option --verbose"},
+      {{"--tz=", "a.ics"}, "--tz takes a time zone name like Europe/Berlin"},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -44,6 +49,37 @@ TEST(ImportOptions, ReadsEveryOptionAndRefusesMistakes) {
     ASSERT_TRUE(options);
     EXPECT_EQ(options->weeks, c.weeks);
     EXPECT_EQ(options->perPage, c.perPage);
+  }
+}
+
+TEST(KnownZone, LoadsOnlyNamesThatTheZoneDatabaseLists) {
+  struct Case {
+    std::string name;
+    bool withPrefix;
+    const char* zone;  // the location of the zone found; null: none
+  };
+  const Case cases[] = {
+      {"Europe/Berlin", false, "Europe/Berlin"},
+      {"US/Eastern", false, "US/Eastern"},  // a link
+      {"W. Europe Standard Time", false, "Europe/Berlin"},
+      {"Foo/Europe/Berlin", false, nullptr},
+      {"Foo/Europe/Berlin", true, "Europe/Berlin"},
+      {"/mozilla.org/20050126_1/America/New_York", true, "America/New_York"},
+      {"../../../etc/passwd", true, nullptr},
+      {"/proc/self/environ", true, nullptr},
+      {"../../../dev/tty", true, nullptr},
+      {"Europe/../../../etc/passwd", true, nullptr},
+      {"", true, nullptr},
+  };
+  const ZoneNames names = ZoneNames::Read();
+  for (const Case& c : cases) {
+    icaltimezone* zone = KnownZone(names, c.name, c.withPrefix);
+    if (c.zone == nullptr) {
+      EXPECT_EQ(zone, nullptr) << c.name;
+    } else {
+      ASSERT_NE(zone, nullptr) << c.name;
+      EXPECT_STREQ(icaltimezone_get_location(zone), c.zone) << c.name;
+    }
   }
 }
 
@@ -123,7 +159,7 @@ TEST(CalendarSourceText, WritesTheHeaderMonthsAndSortedEventLines) {
        {},
        {{Day(4, true, 0, longSummary)}},
        "2027/01/06 06 06\n-2027/01\n04 00:00 " + std::string(505, 'x') + "\n",
-       {"a.ics: cut the summary of \"" + longSummary + "\" to fit wekset's 511 bytes"}},
+       {"a.ics: cut the summary of \"" + std::string(80, 'x') + "…\" to fit wekset's 511 bytes"}},
   };
   for (const Case& c : cases) {
     DayEvents days = c.days;
@@ -135,25 +171,79 @@ TEST(CalendarSourceText, WritesTheHeaderMonthsAndSortedEventLines) {
   }
 }
 
-TEST(CalendarSourceText, KeepsWeksetsNumberOfEventsAndSaysHowManyMore) {
+// Calendar text in memory, read and laid out on the five weeks from Sunday
+// 3 January 2027 in UTC: each event's lines, in the order laid out, and the
+// warnings.
+struct LaidOut {
+  std::vector<std::string> lines;  // "DAY SUMMARY", the day of January
+  std::vector<std::string> warnings;
+};
+
+LaidOut LayOutText(const std::string& body, std::size_t keep = 3659) {
+  LaidOut out;
+  std::string error;
+  const std::optional<CalendarText> text = ReadCalendarText(
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:test\r\n" + body + "END:VCALENDAR\r\n",
+      out.warnings, error);
+  if (!text) return {{"error: " + error}, out.warnings};
+  static const ZoneNames names = ZoneNames::Read();
+  CalendarEvents events;
+  if (!events.Add(*text, "a.ics", names, error)) return {{"error: " + error}, out.warnings};
+  const std::chrono::sys_days first{year{2027} / month{1} / day{3}};
+  const DayEvents days = events.LayOut({first, first + std::chrono::weeks{5}},
+                                       icaltimezone_get_utc_timezone(), keep, out.warnings);
+  for (const DayEvent& event : days.events) {
+    out.lines.push_back(std::to_string(unsigned(year_month_day{event.day}.day())) + " " +
+                        event.summary);
+  }
+  return out;
+}
+
+std::string Event(const std::string& uid, const std::string& start, const std::string& more = "") {
+  return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTART:" + start + "\r\nSUMMARY:" + uid + "\r\n" +
+         more + "END:VEVENT\r\n";
+}
+
+TEST(LayOut, SharesTheTableOutAmongTheEvents) {
   struct Case {
-    std::size_t events;
-    bool cut;
+    const char* name;
+    std::string body;
+    std::size_t keep;
+    std::vector<std::string> lines;
     std::vector<std::string> warnings;
   };
+  const std::string daily = "RRULE:FREQ=DAILY\r\n";
   const Case cases[] = {
-      {3659, false, {}},
-      {3661, false, {"2 events past the first 3659 were left out"}},
-      {3659, true, {"1 or more events past the first 3659 were left out"}},
-      {3700, true, {"41 or more events past the first 3659 were left out"}},
+      {"room for all",
+       Event("A", "20270104T100000Z") + Event("B", "20270105T100000Z"),
+       3,
+       {"4 A", "5 B"},
+       {}},
+      {"a daily event takes what the others leave",
+       Event("Daily", "20270104T100000Z", daily) + Event("B", "20270105T100000Z"),
+       4,
+       {"4 Daily", "5 Daily", "6 Daily", "5 B"},
+       {"a.ics: the event \"Daily\": only its first 3 lines in the window are kept, its "
+        "share of wekset's 4"}},
+      {"two daily events share alike",
+       Event("D1", "20270104T100000Z", daily) + Event("D2", "20270104T110000Z", daily),
+       5,
+       {"4 D1", "5 D1", "6 D1", "4 D2", "5 D2"},
+       {"a.ics: the event \"D1\": only its first 3 lines in the window are kept, its share of "
+        "wekset's 5",
+        "a.ics: the event \"D2\": only its first 2 lines in the window are kept, its share of "
+        "wekset's 5"}},
+      {"more events than room: the earliest",
+       Event("C", "20270106T100000Z") + Event("A", "20270104T100000Z") +
+           Event("B", "20270105T100000Z"),
+       2,
+       {"4 A", "5 B"},
+       {"1 event with 1 line in the window were left out, past wekset's 2"}},
   };
   for (const Case& c : cases) {
-    DayEvents days{std::vector<DayEvent>(c.events, Day(4, false, 0, "E")), c.cut};
-    std::vector<std::string> warnings;
-    const std::string source =
-        CalendarSourceText(ImportOptions(), year{2027} / month{1} / day{6}, days, warnings);
-    EXPECT_EQ(warnings, c.warnings) << c.events;
-    EXPECT_EQ(std::count(source.begin(), source.end(), '\n'), 3659 + 2) << c.events;
+    const LaidOut out = LayOutText(c.body, c.keep);
+    EXPECT_EQ(out.lines, c.lines) << c.name;
+    EXPECT_EQ(out.warnings, c.warnings) << c.name;
   }
 }
 

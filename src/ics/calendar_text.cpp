@@ -1,12 +1,23 @@
-// The checks run on a file's bytes before libical sees them: libical reads C
-// strings, so a NUL would end the file unseen, and it passes bytes that are
-// not UTF-8 into the text, where they would later stop TeX.
+// The pass over a file's bytes before libical sees them. libical reads C
+// strings, so a NUL would end the file unseen; it passes bytes that are not
+// UTF-8 into the text, where they would later stop TeX; it gives nothing of a
+// calendar that is not closed, and it nests an event that is not closed, or
+// that stands inside another component, out of sight. It also keeps all of a
+// file in memory as its own tree, so what wekset-ics never reads (alarms,
+// descriptions, attachments, to-dos) is left out here, in linear time.
 #include "ics/calendar_text.h"
+
+#include <iconv.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+
+#include "ics/message_text.h"
+#include "model/limits.h"
 
 namespace wekset::ics {
 
@@ -40,70 +51,250 @@ std::size_t SequenceLength(std::string_view text) {
   return length;
 }
 
-// The name of the component that a BEGIN or END line begins or ends, in
-// capitals, maybe empty; nothing for any other line.
-std::optional<std::string> NameAfter(std::string_view line, std::string_view keyword) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
-    line.remove_suffix(1);
-  }
-  std::string upper(line);
+std::string Upper(std::string_view text) {
+  std::string upper(text);
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (!upper.starts_with(keyword)) return std::nullopt;
-  return upper.substr(keyword.size());
+  return upper;
 }
 
-// Closes the components of the text as libical needs them closed, since it
-// gives nothing of a calendar that is not: an END closes what was left open
-// inside its component, an END of nothing open goes (libical would only say
-// so on standard error), and what is open at the end of a file cut short is
-// closed there. Returns the innermost component left open, if any.
-std::string Closed(std::string& text) {
-  std::vector<std::string> open;
-  std::string closed;
-  closed.reserve(text.size());
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    const std::string_view line = rest.substr(0, std::min(end + 1, rest.size()));
-    rest.remove_prefix(line.size());
-    if (const std::optional<std::string> begun = NameAfter(line.substr(0, end), "BEGIN:")) {
-      open.push_back(*begun);
-    } else if (const std::optional<std::string> ended = NameAfter(line.substr(0, end), "END:")) {
-      const auto match = std::find(open.rbegin(), open.rend(), *ended);
-      if (match == open.rend()) continue;
-      while (open.back() != *ended) {
-        closed += "END:" + open.back() + "\r\n";
-        open.pop_back();
-      }
-      open.pop_back();
+// A content line's name, and its value: what follows the first colon that
+// stands outside a quoted parameter value.
+std::string_view NameOf(std::string_view line) {
+  return line.substr(0, std::min(line.find_first_of(";:"), line.size()));
+}
+
+std::string_view ValueOf(std::string_view line) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    if (line[i] == ':' && !quoted) return line.substr(i + 1);
+  }
+  return {};
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// "+HHMM" or "-HHMMSS", hours below 24 and minutes and seconds below 60.
+bool IsUtcOffset(std::string_view value) {
+  value = Trimmed(value);
+  if ((value.size() != 5 && value.size() != 7) || (value[0] != '+' && value[0] != '-')) {
+    return false;
+  }
+  int parts[3] = {0, 0, 0};
+  for (std::size_t i = 1; i < value.size(); ++i) {
+    if (value[i] < '0' || value[i] > '9') return false;
+    parts[(i - 1) / 2] = parts[(i - 1) / 2] * 10 + (value[i] - '0');
+  }
+  return parts[0] < 24 && parts[1] < 60 && parts[2] < 60;
+}
+
+bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The properties that place, name or version an event, and of a calendar
+// those that say how to read its times; everything else is left out.
+bool IsWanted(std::string_view component, std::string_view property) {
+  if (component == "VEVENT") {
+    return IsOneOf(property, {"UID", "DTSTART", "DTEND", "DURATION", "RRULE", "RDATE", "EXDATE",
+                              "RECURRENCE-ID", "SUMMARY", "LOCATION", "STATUS", "SEQUENCE",
+                              "LAST-MODIFIED", "DTSTAMP"});
+  }
+  if (component == "VCALENDAR") {
+    return IsOneOf(property, {"VERSION", "PRODID", "CALSCALE", "X-WR-TIMEZONE"});
+  }
+  return true;  // a time zone's parts, all of which its offsets need
+}
+
+// An open component, and the text of it that is kept.
+struct Frame {
+  Frame(std::string name, std::size_t line, bool kept = false)
+      : name(std::move(name)), line(line), kept(kept) {}
+
+  std::string name;          // as BEGIN gives it, in capitals
+  std::size_t line = 0;      // where it begins
+  bool kept = false;         // its lines go to the text
+  bool hoisted = false;      // an event read as one of its calendar, out of where it stood
+  bool transparent = false;  // a calendar inside another, read as part of it
+  bool broken = false;       // a time zone with an impossible offset
+  std::string tzid;          // of a time zone
+  std::string text;
+};
+
+// The reading of one file's lines: the components open, and what is made.
+class Structure {
+ public:
+  explicit Structure(std::vector<std::string>& warnings) : warnings_(warnings) {}
+
+  void Line(std::string_view line, std::size_t number) {
+    const std::string name = Upper(NameOf(line));
+    if (name == "BEGIN") {
+      Begin(Upper(Trimmed(ValueOf(line))), number);
+    } else if (name == "END") {
+      End(Upper(Trimmed(ValueOf(line))), number);
+    } else {
+      Property(line, name);
     }
-    closed += line;
   }
-  const std::string innermost = open.empty() ? "" : open.back();
-  if (!open.empty() && !closed.empty() && closed.back() != '\n') closed += "\r\n";
-  for (auto name = open.rbegin(); name != open.rend(); ++name) closed += "END:" + *name + "\r\n";
-  text = std::move(closed);
-  return innermost;
+
+  // Closes what the file left open; nothing when it held no calendar at all.
+  std::optional<CalendarText> Finish() {
+    if (!open_.empty()) {
+      warnings_.push_back("the file ends inside " + Printable(open_.back().name) +
+                          "; it is read as far as it goes");
+    }
+    while (!open_.empty()) Close();
+    if (!sawCalendar_) return std::nullopt;
+    return std::move(made_);
+  }
+
+ private:
+  void Warn(std::size_t number, const std::string& what) {
+    warnings_.push_back("line " + std::to_string(number) + ": " + what);
+  }
+
+  bool InCalendar() const {
+    return std::any_of(open_.begin(), open_.end(),
+                       [](const Frame& frame) { return frame.name == "VCALENDAR"; });
+  }
+
+  void Begin(std::string name, std::size_t number) {
+    Frame frame{name, number};
+    const bool calendarLevel =
+        IsOneOf(name, {"VEVENT", "VTODO", "VJOURNAL", "VFREEBUSY", "VTIMEZONE"});
+    if (calendarLevel && !open_.empty() && open_.back().name == "VEVENT") {
+      Warn(number, "the event that begins at line " + std::to_string(open_.back().line) +
+                       " is not closed before this BEGIN:" + Printable(name) + "; it ends there");
+      Close();
+    }
+    if (name == "VCALENDAR") {
+      frame.transparent = InCalendar();
+      frame.kept = !frame.transparent;
+      if (frame.transparent) Warn(number, "a VCALENDAR inside another is read as part of it");
+      sawCalendar_ = true;
+    } else if (name == "VEVENT" || name == "VTIMEZONE") {
+      if (!InCalendar()) {
+        Warn(number, name + " outside any VCALENDAR is read as part of one");
+        open_.insert(open_.begin(), Frame{"VCALENDAR", number, true});
+        open_.front().text = "BEGIN:VCALENDAR\r\n";
+      }
+      const Frame& parent = open_.back();
+      frame.kept = parent.name == "VCALENDAR";
+      if (!frame.kept && name == "VEVENT") {
+        Warn(number,
+             "a VEVENT inside " + Printable(parent.name) + " is read as an event of the calendar");
+        frame.kept = frame.hoisted = true;
+      }
+    } else if (name == "STANDARD" || name == "DAYLIGHT") {
+      frame.kept = !open_.empty() && open_.back().name == "VTIMEZONE" && open_.back().kept;
+    }
+    if (frame.kept) frame.text = "BEGIN:" + name + "\r\n";
+    open_.push_back(std::move(frame));
+  }
+
+  void End(const std::string& name, std::size_t number) {
+    const auto match = std::find_if(open_.rbegin(), open_.rend(),
+                                    [&](const Frame& frame) { return frame.name == name; });
+    if (match == open_.rend()) {
+      Warn(number, "END:" + Printable(name) + " ends nothing that is open; it is left out");
+      return;
+    }
+    while (open_.back().name != name) {
+      if (open_.back().name == "VEVENT") {
+        Warn(number, "the event that begins at line " + std::to_string(open_.back().line) +
+                         " is not closed before this END:" + Printable(name) + "; it ends there");
+      }
+      Close();
+    }
+    Close();
+  }
+
+  void Property(std::string_view line, const std::string& name) {
+    if (open_.empty() || !open_.back().kept || !IsWanted(open_.back().name, name)) return;
+    Frame& frame = open_.back();
+    if (frame.name == "VTIMEZONE" && name == "TZID") frame.tzid = Trimmed(ValueOf(line));
+    if ((name == "TZOFFSETFROM" || name == "TZOFFSETTO") && !IsUtcOffset(ValueOf(line)) &&
+        open_.size() >= 2) {
+      open_[open_.size() - 2].broken = true;
+    }
+    frame.text.append(line);
+    frame.text += "\r\n";
+  }
+
+  void Close() {
+    Frame frame = std::move(open_.back());
+    open_.pop_back();
+    if (!frame.kept) return;
+    frame.text += "END:" + frame.name + "\r\n";
+    if (frame.broken) {
+      made_.brokenZones.push_back(frame.tzid);
+      return;
+    }
+    // Into the component it stands in, past calendars read as part of
+    // theirs; a hoisted event into its calendar; a calendar into the text.
+    const auto into = std::find_if(open_.rbegin(), open_.rend(), [&](const Frame& outer) {
+      return outer.kept && (!frame.hoisted || outer.name == "VCALENDAR");
+    });
+    (into == open_.rend() ? made_.text : into->text) += frame.text;
+  }
+
+  std::vector<std::string>& warnings_;
+  std::vector<Frame> open_;
+  CalendarText made_;
+  bool sawCalendar_ = false;
+};
+
+// The UTF-16 that some Windows programs write, recognised by its byte order
+// mark or by a NUL beside each ASCII letter of "BEGIN:VCALENDAR".
+const char* Utf16Form(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return "UTF-16";
+  if (bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[3] == '\0') {
+    return "UTF-16LE";
+  }
+  if (bytes.size() >= 4 && bytes[0] == '\0' && bytes[1] != '\0' && bytes[2] == '\0') {
+    return "UTF-16BE";
+  }
+  return nullptr;
 }
 
-}  // namespace
+std::optional<std::string> FromUtf16(std::string_view bytes, const char* form) {
+  const iconv_t converter = iconv_open("UTF-8", form);
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out(bytes.size() * 2 + 16, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* to = out.data();
+  std::size_t outLeft = out.size();
+  const std::size_t done = iconv(converter, &in, &inLeft, &to, &outLeft);
+  iconv_close(converter);
+  if (done == static_cast<std::size_t>(-1)) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
 
-std::optional<std::string> CalendarText(std::string_view bytes, std::vector<std::string>& warnings,
-                                        std::string& error) {
-  if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-    error = "holds a NUL byte, at byte " + std::to_string(nul) +
-            ", so it is no iCalendar text (which is UTF-8)";
-    return std::nullopt;
+// Cuts text to at most limit bytes at a character boundary.
+void CutAt(std::string& text, std::size_t limit) {
+  text.resize(limit);
+  for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+    const std::size_t at = text.size() - back;
+    if ((static_cast<std::uint8_t>(text[at]) & 0xC0) != 0x80) {
+      if (SequenceLength(std::string_view(text).substr(at)) == 0) text.resize(at);
+      break;
+    }
   }
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+}
 
+// The decoded text of one unfolded line: what is not UTF-8 becomes U+FFFD.
+std::string Decoded(std::string_view bytes, std::size_t& replaced) {
   std::string text;
   text.reserve(bytes.size());
-  std::size_t replaced = 0;
   while (!bytes.empty()) {
     const std::size_t length = SequenceLength(bytes);
     if (length == 0) {
-      text += "\xEF\xBF\xBD";  // U+FFFD
+      text += "\xEF\xBF\xBD";
       ++replaced;
       bytes.remove_prefix(1);
     } else {
@@ -111,23 +302,78 @@ std::optional<std::string> CalendarText(std::string_view bytes, std::vector<std:
       bytes.remove_prefix(length);
     }
   }
+  return text;
+}
+
+}  // namespace
+
+std::optional<CalendarText> ReadCalendarText(std::string_view bytes,
+                                             std::vector<std::string>& warnings,
+                                             std::string& error) {
+  std::optional<std::string> converted;
+  if (const char* form = Utf16Form(bytes)) {
+    converted = FromUtf16(bytes, form);
+    if (!converted) {
+      error = "is UTF-16 that cannot be read as such, and no iCalendar text (which is UTF-8)";
+      return std::nullopt;
+    }
+    warnings.push_back("is UTF-16, not UTF-8 as iCalendar files are; it is read as UTF-16");
+    bytes = *converted;
+  }
+  if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+    error = "holds a NUL byte, at byte " + std::to_string(nul) +
+            ", so it is no iCalendar text (which is UTF-8)";
+    return std::nullopt;
+  }
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+
+  // Folded lines are joined before their bytes are decoded: RFC 5545 folds
+  // at octets, so a fold may split a character.
+  std::vector<std::string> notes;  // after the count of bytes replaced, as they are found
+  Structure structure(notes);
+  std::size_t replaced = 0, number = 0, first = 0, length = 0;
+  std::string line;
+  const auto finish = [&] {
+    if (length > kMaxCalendarLine) {
+      CutAt(line, kMaxCalendarLine);
+      notes.push_back("line " + std::to_string(first) + " is cut to its first " +
+                      std::to_string(kMaxCalendarLine) +
+                      " bytes: " + Quoted(Decoded(line, replaced)));
+    }
+    if (!Trimmed(line).empty()) structure.Line(Decoded(line, replaced), first);
+    line.clear();
+    length = 0;
+  };
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+    std::string_view physical = bytes.substr(0, end);
+    bytes.remove_prefix(std::min(end + 1, bytes.size()));
+    ++number;
+    if (physical.ends_with('\r')) physical.remove_suffix(1);
+    const bool continues = !physical.empty() && (physical[0] == ' ' || physical[0] == '\t');
+    if (continues && length > 0) {
+      physical.remove_prefix(1);
+    } else {
+      finish();
+      first = number;
+    }
+    length += physical.size();
+    if (line.size() < kMaxCalendarLine + 4) {
+      line.append(physical.substr(0, kMaxCalendarLine + 4 - line.size()));
+    }
+  }
+  finish();
+  std::optional<CalendarText> text = structure.Finish();
+  if (!text) {
+    error = "not an iCalendar file";
+    return std::nullopt;
+  }
   if (replaced > 0) {
     warnings.push_back(std::to_string(replaced) +
                        (replaced == 1 ? " byte that is not UTF-8 became U+FFFD"
                                       : " bytes that are not UTF-8 became U+FFFD"));
   }
-  const std::string_view kBegin = "BEGIN:VCALENDAR";
-  const auto sameLetter = [](char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) == b;
-  };
-  if (std::search(text.begin(), text.end(), kBegin.begin(), kBegin.end(), sameLetter) ==
-      text.end()) {
-    error = "not an iCalendar file";
-    return std::nullopt;
-  }
-  if (const std::string open = Closed(text); !open.empty()) {
-    warnings.push_back("the file ends inside " + open + "; it is read as far as it goes");
-  }
+  warnings.insert(warnings.end(), notes.begin(), notes.end());
   return text;
 }
 

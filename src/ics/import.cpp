@@ -3,6 +3,7 @@
 #include "ics/import.h"
 
 #include <libical/ical.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 
 #include "ics/calendar_text.h"
 #include "ics/import_options.h"
+#include "ics/message_text.h"
 #include "ics/occurrences.h"
 #include "ics/source_writer.h"
 #include "ics/time_zones.h"
@@ -52,7 +54,7 @@ struct Output {
   std::FILE* errors;
 
   void Say(const std::string& message) const {
-    std::fprintf(errors, "wekset-ics: %s\n", message.c_str());
+    std::fprintf(errors, "wekset-ics: %s\n", Printable(message).c_str());
   }
   int Mistake(const std::string& message) const {
     Say(message);
@@ -72,6 +74,12 @@ bool ReadWhole(const std::string& name, std::string& bytes, std::string& error) 
   if (file == nullptr) {
     error = name + ": " + std::strerror(errno);
     return false;
+  }
+  // A file's size is known beforehand, so that its bytes take no more room
+  // than they need.
+  struct stat status {};
+  if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)) {
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
   }
   char block[65536];
   std::size_t count;
@@ -95,12 +103,13 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
   if (options->version) return output.Write("wekset-ics " WEKSET_VERSION "\n") ? 0 : 1;
 
   std::vector<std::string> warnings;
+  const ZoneNames names = ZoneNames::Read();
   icaltimezone* local = icaltimezone_get_utc_timezone();
   if (!options->timeZone.empty()) {
-    local = KnownZone(options->timeZone);
+    local = KnownZone(names, options->timeZone, false);
     if (local == nullptr) return output.Mistake("unknown time zone " + options->timeZone);
   } else if (!environment.zoneName.empty()) {
-    local = KnownZone(environment.zoneName);
+    local = KnownZone(names, environment.zoneName, false);
     if (local == nullptr) {
       warnings.push_back("the local time zone " + environment.zoneName +
                          " is unknown; times are shown in UTC");
@@ -127,14 +136,17 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
 
   CalendarEvents calendars;
   for (const std::string& file : options->files) {
-    std::string bytes;
-    if (!ReadWhole(file, bytes, error)) {
-      output.Say(error);
-      return 1;
-    }
+    std::optional<CalendarText> text;
     std::vector<std::string> damage;
-    const std::optional<std::string> text = CalendarText(bytes, damage, error);
-    if (!text || !calendars.Add(*text, file, error)) {
+    {
+      std::string bytes;
+      if (!ReadWhole(file, bytes, error)) {
+        output.Say(error);
+        return 1;
+      }
+      text = ReadCalendarText(bytes, damage, error);
+    }
+    if (!text || !calendars.Add(*text, file, names, error)) {
       output.Say(file + ": " + error);
       return 1;
     }

@@ -78,6 +78,10 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
       }
       (name == "--weeks" ? options.weeks : options.perPage) = *count;
     } else if (name == "--tz") {
+      if (value->empty()) {
+        error = "--tz takes a time zone name like Europe/Berlin";
+        return std::nullopt;
+      }
       options.timeZone = *value;
     } else if (name == "--body") {
       options.body = true;

@@ -5,13 +5,15 @@
 #include "ics/occurrences.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
-#include <queue>
 #include <tuple>
 
+#include "ics/message_text.h"
 #include "ics/recurrence.h"
 #include "ics/time_zones.h"
+#include "model/limits.h"
 
 namespace wekset::ics {
 
@@ -54,9 +56,10 @@ std::string UidOf(const Event& event) { return TextOr(icalcomponent_get_uid(even
 
 std::string NameOf(const Event& event) {
   if (const char* summary = icalcomponent_get_summary(event.component); summary && *summary) {
-    return std::string("\"") + summary + "\"";
+    return Quoted(summary);
   }
-  return std::string("with UID ") + TextOr(icalcomponent_get_uid(event.component), "(none)");
+  const char* uid = icalcomponent_get_uid(event.component);
+  return uid != nullptr && *uid != '\0' ? "with UID " + Quoted(uid) : "without a UID";
 }
 
 std::string Prefix(const Event& event) {
@@ -82,7 +85,9 @@ Flaws FlawsOf(const Event& event) {
            icalcomponent_get_first_property(event.component, ICAL_XLICERROR_PROPERTY);
        flaw != nullptr;
        flaw = icalcomponent_get_next_property(event.component, ICAL_XLICERROR_PROPERTY)) {
-    const std::string text = TextOr(icalproperty_get_xlicerror(flaw), "");
+    // libical's own words, which quote the value it could not read.
+    const std::string text =
+        Printable(TextOr(icalproperty_get_xlicerror(flaw), ""), 2 * kMaxQuotedCharacters);
     const auto about = [&](const char* name) {
       return text.find(std::string(name) + " property") != std::string::npos;
     };
@@ -138,29 +143,33 @@ std::optional<Placed> PlaceOf(const Event& event, const Flaws& flaws,
   if (startProperty == nullptr || icaltime_is_null_time(icalproperty_get_dtstart(startProperty))) {
     return leaveOut("it has no start");
   }
-  std::string flaw;
-  const std::optional<EventTime> start =
-      TimeOf(startProperty, icalproperty_get_dtstart(startProperty), event.zones, flaw);
-  if (!start) return leaveOut(flaw);
-  Placed placed{&event, *start, 0, std::nullopt, false};
+  const ReadTime start =
+      TimeOf(startProperty, icalproperty_get_dtstart(startProperty), event.zones);
+  if (!start.time) return leaveOut(start.flaw);
+  const auto note = [&](const ReadTime& read, const char* shown) {
+    if (!read.flaw.empty()) warnings.push_back(Prefix(event) + read.flaw + shown);
+  };
+  note(start, "");
+  Placed placed{&event, *start.time, 0, std::nullopt, false};
 
   // DTEND, or DURATION; without either, a day or a moment.
   if (icalproperty* end = icalcomponent_get_first_property(event.component, ICAL_DTEND_PROPERTY)) {
-    const std::optional<EventTime> time =
-        TimeOf(end, icalproperty_get_dtend(end), event.zones, flaw);
-    if (time) placed.length = InZoneOf(*time, *start).instant - start->instant;
+    const ReadTime time = TimeOf(end, icalproperty_get_dtend(end), event.zones);
+    note(time, time.time ? "" : ", so the event is shown without its end");
+    if (time.time) placed.length = InZoneOf(*time.time, *start.time).instant - start.time->instant;
   } else if (icalproperty* duration =
                  icalcomponent_get_first_property(event.component, ICAL_DURATION_PROPERTY)) {
     placed.length = icaldurationtype_as_int(icalproperty_get_duration(duration));
   }
-  placed.length = std::max<Instant>(placed.length, start->IsDate() ? kDay : 0);
+  placed.length = std::max<Instant>(placed.length, start.time->IsDate() ? kDay : 0);
 
   if (icalproperty* id =
           icalcomponent_get_first_property(event.component, ICAL_RECURRENCEID_PROPERTY)) {
-    placed.recurrenceId = TimeOf(id, icalproperty_get_recurrenceid(id), event.zones, flaw);
-    if (!placed.recurrenceId) {
-      warnings.push_back(Prefix(event) + "its RECURRENCE-ID " + flaw +
-                         ", so it is shown as it stands");
+    const ReadTime read = TimeOf(id, icalproperty_get_recurrenceid(id), event.zones);
+    placed.recurrenceId = read.time;
+    if (!read.flaw.empty()) {
+      warnings.push_back(Prefix(event) + "its RECURRENCE-ID: " + read.flaw +
+                         (read.time ? "" : ", so it is shown as it stands"));
     }
     const char* range = icalproperty_get_parameter_as_string(id, "RANGE");
     placed.future = range != nullptr && std::string(range) == "THISANDFUTURE";
@@ -277,24 +286,71 @@ Instant InstantOfDay(std::chrono::sys_days day, icaltimezone* zone) {
   return InstantOf(midnight);
 }
 
+// The lines in the window of one event, earliest first.
+struct EventLines {
+  const Event* event;
+  std::vector<DayEvent> days;
+};
+
+// Shares the table's keep lines out among the events, so that no event can
+// push out the rest: each event takes what it has, up to a fair share of
+// what is left, the left divided among the events that still want lines;
+// the smaller events first, and of events as large, the earlier first.
+std::vector<EventLines> ShareOut(std::vector<EventLines> lines, std::size_t keep,
+                                 std::vector<std::string>& warnings) {
+  std::erase_if(lines, [](const EventLines& event) { return event.days.empty(); });
+  std::vector<EventLines*> order;
+  for (EventLines& event : lines) order.push_back(&event);
+  std::stable_sort(order.begin(), order.end(), [](const EventLines* a, const EventLines* b) {
+    return std::tuple(a->days.size(), a->days.front().day) <
+           std::tuple(b->days.size(), b->days.front().day);
+  });
+  std::size_t left = keep, wanting = order.size(), events = 0, past = 0;
+  for (EventLines* event : order) {
+    const std::size_t share = (left + wanting - 1) / wanting;
+    --wanting;
+    if (event->days.size() > share) {
+      if (share > 0) {
+        warnings.push_back(Prefix(*event->event) + "only its first " + std::to_string(share) +
+                           " lines in the window are kept, its share of wekset's " +
+                           std::to_string(keep));
+      } else {
+        ++events;
+        past += event->days.size();
+      }
+      event->days.resize(share);
+    }
+    left -= event->days.size();
+  }
+  if (events > 0) {
+    warnings.push_back(std::to_string(events) + (events == 1 ? " event" : " events") + " with " +
+                       std::to_string(past) + (past == 1 ? " line" : " lines") +
+                       " in the window were left out, past wekset's " + std::to_string(keep));
+  }
+  return lines;
+}
+
 }  // namespace
 
 CalendarEvents::CalendarEvents() = default;
 CalendarEvents::~CalendarEvents() = default;
 
-bool CalendarEvents::Add(const std::string& text, const std::string& file, std::string& error) {
+bool CalendarEvents::Add(const CalendarText& text, const std::string& file, const ZoneNames& names,
+                         std::string& error) {
   std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> root(
-      icalparser_parse_string(text.c_str()), icalcomponent_free);
+      icalparser_parse_string(text.text.c_str()), icalcomponent_free);
   const std::vector<icalcomponent*> calendars =
       root ? CalendarsOf(root.get()) : std::vector<icalcomponent*>{};
   if (calendars.empty()) {
     error = "not an iCalendar file";
     return false;
   }
+  const auto& broken =
+      *brokenZones_.emplace_back(std::make_unique<std::vector<std::string>>(text.brokenZones));
   for (icalcomponent* calendar : calendars) {
     for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
          c != nullptr; c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-      events_.push_back({c, file, ZoneResolver(calendar), events_.size()});
+      events_.push_back({c, file, ZoneResolver(names, calendar, broken), events_.size()});
     }
   }
   roots_.push_back(std::move(root));
@@ -308,6 +364,7 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
   std::map<std::pair<std::string, Instant>, Placed> overrides;
   std::vector<Placed> alone;  // events without a UID, and overrides that cannot be matched
   std::vector<Placed> placed;
+  placed.reserve(events_.size());
   for (const Event& event : events_) {
     const Flaws flaws = FlawsOf(event);
     std::optional<Placed> place = PlaceOf(event, flaws, warnings);
@@ -335,30 +392,14 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
     }
   }
 
-  // Only the earliest keep days of the run are written: once that many are
-  // found, no later day is looked for.
-  DayEvents result;
-  std::priority_queue<std::chrono::sys_days> earliest;  // the latest on top
-  const auto lastNeeded = [&] {
-    return earliest.size() < keep ? window.end - std::chrono::days{1} : earliest.top();
-  };
+  std::vector<EventLines> lines;
   std::int64_t budget = kRunSteps;
   const auto layOut = [&](const std::vector<Shown>& shown, const Event& event) {
-    std::vector<DayEvent> days;
-    for (const Shown& entry : shown) AddDays(entry, window, local, days);
-    std::sort(days.begin(), days.end(),
+    EventLines& made = lines.emplace_back(EventLines{&event, {}});
+    for (const Shown& entry : shown) AddDays(entry, window, local, made.days);
+    std::sort(made.days.begin(), made.days.end(),
               [](const DayEvent& a, const DayEvent& b) { return a.day < b.day; });
-    if (days.size() > keep) {
-      days.resize(keep);
-      result.cut = true;
-      warnings.push_back(Prefix(event) + "only its first " + std::to_string(keep) +
-                         " lines in the window are kept");
-    }
-    for (const DayEvent& day : days) {
-      earliest.push(day.day);
-      if (earliest.size() > keep) earliest.pop();
-    }
-    result.events.insert(result.events.end(), days.begin(), days.end());
+    if (made.days.size() > keep) made.days.resize(keep);
   };
 
   for (const Placed& master : placed) {
@@ -372,14 +413,10 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
     icaltimezone* zone = asWritten ? nullptr : local;
     const Instant first = InstantOfDay(window.first, zone);
     const Instant end = InstantOfDay(window.end, zone);
-    const Instant needed = std::min(end, InstantOfDay(lastNeeded() + std::chrono::days{1}, zone));
-    bool beyond = false;
-    const ExpansionLimits limits{
-        first - master.length, needed, first, keep, kRuleSteps, &budget, &beyond};
+    const ExpansionLimits limits{first - master.length, end, first, keep, kRuleSteps, &budget};
     std::vector<std::string> flaws;
     const Occurrences occurrences = ExpandEvent(master.event->component, master.start,
                                                 master.length, master.event->zones, limits, flaws);
-    if (beyond && needed < end) result.cut = true;
     for (const std::string& flaw : flaws) warnings.push_back(Prefix(*master.event) + flaw);
     std::vector<Shown> shown;
     for (const auto& [instant, occurrence] : occurrences)
@@ -392,6 +429,10 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
   for (const Placed& single : alone) {
     if (!Cancelled(*single.event))
       layOut({{{single.start, single.length}, single.event}}, *single.event);
+  }
+  DayEvents result;
+  for (EventLines& made : ShareOut(std::move(lines), keep, warnings)) {
+    std::move(made.days.begin(), made.days.end(), std::back_inserter(result.events));
   }
   return result;
 }

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "ics/calendar_text.h"
+#include "ics/time_zones.h"
+
 namespace wekset::ics {
 
 /// Days from first up to, not including, end.
@@ -31,11 +34,9 @@ struct DayEvent {
   std::string file;  // where it came from, for warnings
 };
 
-/// The day events of a window, and whether some event had more of them than
-/// were kept.
+/// The day events of a window.
 struct DayEvents {
   std::vector<DayEvent> events;
-  bool cut = false;
 };
 
 /// The events of the iCalendar texts added to it, parsed once.
@@ -46,13 +47,16 @@ class CalendarEvents {
   CalendarEvents(const CalendarEvents&) = delete;
   CalendarEvents& operator=(const CalendarEvents&) = delete;
 
-  /// Parses the text of a file, as CalendarText made it, and keeps its events.
-  /// False, with the reason in error, when it holds no calendar.
-  bool Add(const std::string& text, const std::string& file, std::string& error);
+  /// Parses the text of a file, as ReadCalendarText made it, and keeps its
+  /// events, their zones found by names. False, with the reason in error, when
+  /// it holds no calendar.
+  bool Add(const CalendarText& text, const std::string& file, const ZoneNames& names,
+           std::string& error);
 
   /// Every event on the days of the window, with times in the local zone; at
-  /// most keep day events of each event. Adds a warning, "FILE: ...", for each
-  /// event left out or shown otherwise than written.
+  /// most keep day events in all, shared out among the events. Adds a
+  /// warning, "FILE: ...", for each event left out, cut or shown otherwise
+  /// than written.
   DayEvents LayOut(const DayWindow& window, icaltimezone* local, std::size_t keep,
                    std::vector<std::string>& warnings) const;
 
@@ -60,6 +64,7 @@ class CalendarEvents {
 
  private:
   std::vector<std::unique_ptr<icalcomponent, void (*)(icalcomponent*)>> roots_;
+  std::vector<std::unique_ptr<std::vector<std::string>>> brokenZones_;  // of each file
   std::vector<Event> events_;
 };
 

@@ -6,14 +6,26 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <memory>
 #include <sstream>
 
+#include "ics/message_text.h"
+#include "model/limits.h"
+
 namespace wekset::ics {
 
 namespace {
+
+// Midnight after the last day a calendar can show, in seconds since 1970.
+const Instant kCalendarEnd =
+    std::chrono::sys_seconds{std::chrono::sys_days{std::chrono::year{kLastCalendarDay.year} /
+                                                   kLastCalendarDay.month / kLastCalendarDay.day} +
+                             std::chrono::days{1}}
+        .time_since_epoch()
+        .count();
 
 // The text of the rule that libical could not read, from its X-LIC-ERROR.
 std::optional<std::string> BrokenRuleText(icalproperty* flaw) {
@@ -49,6 +61,8 @@ std::string WithoutNegativeCount(const std::string& rule) {
   return kept;
 }
 
+bool Has(const short* part) { return part[0] != ICAL_RECURRENCE_ARRAY_MAX; }
+
 bool IsSubDaily(icalrecurrencetype_frequency frequency) {
   return frequency == ICAL_SECONDLY_RECURRENCE || frequency == ICAL_MINUTELY_RECURRENCE ||
          frequency == ICAL_HOURLY_RECURRENCE;
@@ -83,12 +97,11 @@ Instant StepOf(const icalrecurrencetype& rule) {
 // How far apart, at most, the times of a sub-daily rule lie as its BY parts
 // thin its steps out: libical walks every step between them within one call.
 Instant WidestGap(const icalrecurrencetype& rule) {
-  const auto has = [](const short* part) { return part[0] != ICAL_RECURRENCE_ARRAY_MAX; };
-  if (has(rule.by_month) || has(rule.by_year_day) || has(rule.by_week_no)) return 366 * kDay;
-  if (has(rule.by_month_day)) return 62 * kDay;
-  if (has(rule.by_day)) return 7 * kDay;
-  if (has(rule.by_hour)) return kDay;
-  if (has(rule.by_minute)) return 3600;
+  if (Has(rule.by_month) || Has(rule.by_year_day) || Has(rule.by_week_no)) return 366 * kDay;
+  if (Has(rule.by_month_day)) return 62 * kDay;
+  if (Has(rule.by_day)) return 7 * kDay;
+  if (Has(rule.by_hour)) return kDay;
+  if (Has(rule.by_minute)) return 3600;
   return 60;
 }
 
@@ -96,7 +109,7 @@ bool HasByParts(const icalrecurrencetype& rule) {
   for (const short* part :
        {rule.by_second, rule.by_minute, rule.by_hour, rule.by_day, rule.by_month_day,
         rule.by_year_day, rule.by_week_no, rule.by_month, rule.by_set_pos}) {
-    if (part[0] != ICAL_RECURRENCE_ARRAY_MAX) return true;
+    if (Has(part)) return true;
   }
   return false;
 }
@@ -111,10 +124,65 @@ icaltimetype FirstStepFrom(Instant step, const EventTime& start, Instant from) {
   return WallAdded(start.wall, (ahead + step - 1) / step * step);
 }
 
-void Add(Occurrences& found, const Occurrence& occurrence, const ExpansionLimits& limits) {
+// Whether the occurrence is new to found and within the range.
+bool Add(Occurrences& found, const Occurrence& occurrence, const ExpansionLimits& limits) {
   const Instant at = occurrence.start.instant;
-  if (at >= limits.to && limits.beyond != nullptr) *limits.beyond = true;
-  if (at >= limits.from && at < limits.to) found.emplace(at, occurrence);
+  return at >= limits.from && at < limits.to && found.emplace(at, occurrence).second;
+}
+
+// A date of the calendar, and a time of the day; a second of 60 is a leap
+// second, as RFC 5545 allows.
+bool IsRealTime(const icaltimetype& time) {
+  if (time.year < 1 || time.year > 9999 || time.month < 1 || time.month > 12 || time.day < 1 ||
+      time.day > icaltime_days_in_month(time.month, time.year)) {
+    return false;
+  }
+  return time.is_date == 1 || (time.hour >= 0 && time.hour < 24 && time.minute >= 0 &&
+                               time.minute < 60 && time.second >= 0 && time.second <= 60);
+}
+
+bool AnyIs(const short* part, int value, int negative) {
+  for (; *part != ICAL_RECURRENCE_ARRAY_MAX; ++part) {
+    if (*part == value || *part == negative) return true;
+  }
+  return false;
+}
+
+// Whether any day passes the rule's BY parts that pick days, each part taken
+// as a set of days: BYMONTH=2;BYMONTHDAY=30 passes none, and libical would
+// search for it up to the year 2582. Ordinals of BYDAY count as their
+// weekday, and BYWEEKNO as any week, so that no rule that can occur is taken
+// for one that cannot. The 28 years from 2001 hold every kind of year that
+// there is from 1901 to 2099.
+bool CanOccur(const icalrecurrencetype& rule) {
+  const int parts =
+      Has(rule.by_month) + Has(rule.by_month_day) + Has(rule.by_year_day) + Has(rule.by_day);
+  if (parts < 2) return true;
+  using namespace std::chrono;
+  for (sys_days day = sys_days{2001y / 1 / 1}; day < sys_days{2029y / 1 / 1}; day += days{1}) {
+    const year_month_day date{day};
+    const int month = int(unsigned(date.month())), dayOfMonth = int(unsigned(date.day()));
+    const int inMonth = int(unsigned((date.year() / date.month() / last).day()));
+    const int dayOfYear = int((day - sys_days{date.year() / 1 / 1}).count()) + 1;
+    const int inYear = date.year().is_leap() ? 366 : 365;
+    if (Has(rule.by_month) && !AnyIs(rule.by_month, month, month)) continue;
+    if (Has(rule.by_month_day) && !AnyIs(rule.by_month_day, dayOfMonth, dayOfMonth - inMonth - 1)) {
+      continue;
+    }
+    if (Has(rule.by_year_day) && !AnyIs(rule.by_year_day, dayOfYear, dayOfYear - inYear - 1)) {
+      continue;
+    }
+    if (Has(rule.by_day)) {
+      const int dayOfWeek = int(weekday{day}.c_encoding()) + 1;  // libical's: 1 for Sunday
+      bool any = false;
+      for (const short* value = rule.by_day; *value != ICAL_RECURRENCE_ARRAY_MAX; ++value) {
+        any = any || int(icalrecurrencetype_day_day_of_week(*value)) == dayOfWeek;
+      }
+      if (!any) continue;
+    }
+    return true;
+  }
+  return false;
 }
 
 enum class Expanded { kWhole, kCutShort, kRefused };
@@ -194,26 +262,22 @@ Expanded ExpandRule(icalrecurrencetype rule, const EventTime& start, Instant len
     // DTSTART is the first of COUNT's occurrences, whether or not the rule
     // gives it.
     if (rule.count > 0 && !startIsInstance && ++produced >= rule.count) break;
-    if (instant >= limits.to) {
-      if (limits.beyond != nullptr) *limits.beyond = true;
-      break;
-    }
+    if (instant >= limits.to) break;
     if (instant < limits.from) continue;
     const Occurrence occurrence{{next, instant}, length};
     if (instant < limits.window) {
       before.push_back(occurrence);
       if (before.size() > limits.keep) before.pop_front();
     } else {
-      Add(found, occurrence, limits);
-      if (++kept > limits.keep) break;
+      // A rule of minutes on a date gives each day many times over: only
+      // new days count.
+      if (Add(found, occurrence, limits) && ++kept > limits.keep) break;
     }
   }
   icalrecur_iterator_free(iterator);
   for (const Occurrence& occurrence : before) Add(found, occurrence, limits);
   return result;
 }
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
@@ -255,21 +319,32 @@ EventTime InZoneOf(EventTime time, const EventTime& start) {
   return time;
 }
 
-std::optional<EventTime> TimeOf(icalproperty* property, icaltimetype value,
-                                const ZoneResolver& zones, std::string& flaw) {
+ReadTime TimeOf(icalproperty* property, icaltimetype value, const ZoneResolver& zones) {
+  ReadTime read;
   EventTime time{value};
+  if (!IsRealTime(value)) {
+    time.wall = icaltime_normalize(value);
+    const std::string kind = value.is_date == 1 ? "date" : "time";
+    read.flaw = "its " + kind + " " + Quoted(icaltime_as_ical_string(value)) + " is no real " +
+                kind + ", so it is taken as " + Quoted(icaltime_as_ical_string(time.wall));
+  }
   if (value.is_date == 0 && !icaltime_is_utc(value)) {
     time.wall.zone = nullptr;
     if (const char* tzid = icalproperty_get_parameter_as_string(property, "TZID")) {
-      time.wall.zone = zones.Find(tzid);
-      if (time.wall.zone == nullptr) {
-        flaw = std::string("its time zone ") + tzid + " is unknown";
-        return std::nullopt;
+      const FoundZone found = zones.Find(tzid);
+      if (found.broken) {
+        read.flaw += std::string(read.flaw.empty() ? "" : "; ") + "its time zone " + Quoted(tzid) +
+                     " has an impossible UTC offset, so its time is shown as written";
+      } else if (found.zone == nullptr) {
+        read.flaw = "its time zone " + Quoted(tzid) + " is unknown";
+        return read;
       }
+      time.wall.zone = found.zone;
     }
   }
   time.instant = InstantOf(time.wall);
-  return time;
+  read.time = time;
+  return read;
 }
 
 Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant length,
@@ -279,14 +354,13 @@ Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant le
   Add(found, {start, length}, limits);
 
   const auto timeOf = [&](icalproperty* property, icaltimetype value) -> std::optional<EventTime> {
-    std::string flaw;
-    const std::optional<EventTime> time = TimeOf(property, value, zones, flaw);
-    if (!time) {
+    const ReadTime read = TimeOf(property, value, zones);
+    if (!read.flaw.empty()) {
       warnings.push_back(std::string(icalproperty_get_property_name(property)) + " " +
-                         icaltime_as_ical_string(value) + ": " + flaw);
-      return std::nullopt;
+                         Quoted(icaltime_as_ical_string(value)) + ": " + read.flaw);
     }
-    return InZoneOf(*time, start);
+    if (!read.time) return std::nullopt;
+    return InZoneOf(*read.time, start);
   };
 
   std::vector<icalrecurrencetype> rules;
@@ -312,16 +386,47 @@ Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant le
     }
     rules.push_back(rule);
   }
+  // How far a rule's steps may reach: to the last day a calendar can show.
+  const Instant reach = kCalendarEnd - start.instant;
   for (icalrecurrencetype rule : rules) {
+    const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&rule));
+    // An all-day event occurs on days: a rule of hours or less gives it each
+    // day it steps on, as often as it steps there.
+    if (start.IsDate() && IsSubDaily(rule.freq)) {
+      const Instant days = StepOf(rule) / kDay;
+      rule.interval = static_cast<short>(StepOf(rule) % kDay == 0 ? days : 1);
+      rule.freq = ICAL_DAILY_RECURRENCE;
+      for (short* part : {rule.by_hour, rule.by_minute, rule.by_second}) {
+        part[0] = ICAL_RECURRENCE_ARRAY_MAX;
+      }
+      warnings.push_back(said + " steps by hours or less through all-day events, so it is " +
+                         "taken as " + Quoted(icalrecurrencetype_as_string(&rule)));
+    }
+    const Instant step = StepOf(rule);
+    if (!CanOccur(rule)) {
+      warnings.push_back(said + " can never occur, so only its first occurrence is shown");
+      continue;
+    }
+    if (step > 0 && reach > 0 && step > reach) {
+      warnings.push_back(said + " has an INTERVAL that reaches past 2099, so only its first " +
+                         "occurrence is shown");
+      continue;
+    }
+    // COUNT steps that reach past the calendar end where the calendar does.
+    if (rule.count > 0 && step > 0 && !HasByParts(rule) && reach > 0 &&
+        rule.count - 1 > reach / step) {
+      warnings.push_back(said + " has a COUNT that reaches past 2099, so it is followed as far " +
+                         "as a calendar goes");
+      rule.count = 0;
+    }
     switch (ExpandRule(rule, start, length, limits, found)) {
       case Expanded::kWhole:
         break;
       case Expanded::kCutShort:
-        warnings.push_back("its rule " + Quoted(icalrecurrencetype_as_string(&rule)) +
-                           " takes more steps than there is time for, so it is cut short");
+        warnings.push_back(said + " takes more steps than there is time for, so it is cut short");
         break;
       case Expanded::kRefused:
-        warnings.push_back("its rule " + Quoted(icalrecurrencetype_as_string(&rule)) +
+        warnings.push_back(said +
                            " lies too thinly over its steps to be followed, so only its first "
                            "occurrence is shown");
         break;

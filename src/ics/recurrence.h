@@ -30,11 +30,19 @@ struct EventTime {
   bool IsFloating() const { return wall.is_date == 0 && wall.zone == nullptr; }
 };
 
+/// What became of a time as written: the time, or none when it cannot be
+/// placed, and why not, or how it is shown otherwise than written.
+struct ReadTime {
+  std::optional<EventTime> time;
+  std::string flaw;
+};
+
 /// The time of a DTSTART, DTEND, RDATE, EXDATE or RECURRENCE-ID value, in the
-/// zone that the property's TZID names; nothing, with why in flaw, when the
-/// zone is unknown.
-std::optional<EventTime> TimeOf(icalproperty* property, icaltimetype value,
-                                const ZoneResolver& zones, std::string& flaw);
+/// zone that the property's TZID names: none when the zone is unknown; as
+/// written, without a zone, when its VTIMEZONE was left out; an impossible
+/// date or time (20261232, T256199) carried over into the next days, as
+/// libical counts, with a flaw each.
+ReadTime TimeOf(icalproperty* property, icaltimetype value, const ZoneResolver& zones);
 
 /// The instant of a time written in a zone, or as written without one.
 Instant InstantOf(const icaltimetype& time);
@@ -63,7 +71,6 @@ struct ExpansionLimits {
   std::size_t keep = 0;  // the starts kept of each rule in the window, and before it, at most
   std::int64_t eventBudget = 0;    // the steps of one rule's iterator, at most
   std::int64_t* budget = nullptr;  // the steps of the rules' iterators left for the whole run
-  bool* beyond = nullptr;          // set when an occurrence starts at or after to
 };
 
 /// The occurrences of a master event that start within the limits' range,

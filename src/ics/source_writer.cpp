@@ -7,13 +7,12 @@
 #include <cstdio>
 #include <tuple>
 
+#include "ics/message_text.h"
 #include "model/limits.h"
 
 namespace wekset::ics {
 
 namespace {
-
-constexpr auto kEventLimit = static_cast<std::size_t>(kMaxEvents);
 
 std::string Escaped(char c) {
   switch (c) {
@@ -45,8 +44,6 @@ std::string TrimmedRight(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }
-
-std::string Quoted(const std::string& summary) { return "\"" + summary + "\""; }
 
 }  // namespace
 
@@ -82,13 +79,6 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
     std::snprintf(line, sizeof line, "%04d/%02u/%02u %02d %02d\n", int(from.year()),
                   unsigned(from.month()), unsigned(from.day()), options.weeks, options.perPage);
     source += line;
-  }
-  if (events.size() > kEventLimit || days.cut) {
-    // With the days of an event cut short, how many more there were is not known.
-    const std::size_t past = std::max<std::size_t>(events.size(), kEventLimit + 1) - kEventLimit;
-    warnings.push_back(std::to_string(past) + (days.cut ? " or more" : "") +
-                       " events past the first " + std::to_string(kEventLimit) + " were left out");
-    events.resize(std::min(events.size(), kEventLimit));
   }
   std::chrono::year_month month{};
   for (const DayEvent& event : events) {

@@ -11,10 +11,9 @@
 
 namespace wekset::ics {
 
-/// The source text for the day events, which it sorts: by day, all-day
-/// first, then by start time, then by summary. Adds a warning for each text
-/// cut to fit and one for the events past the table's size, which it leaves
-/// out.
+/// The source text for the day events, at most wekset's table of them, which
+/// it sorts: by day, all-day first, then by start time, then by summary. Adds
+/// a warning for each text cut to fit.
 std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
                                DayEvents& days, std::vector<std::string>& warnings);
 

@@ -30,4 +30,12 @@ inline constexpr CalendarDate kLastCalendarDay{2099, 12, 31};
 inline constexpr const char* kDateRangeMessage =
     "Calendars can be made for 2000/03/05 to 2099/12/31 only.";
 
+/// What wekset-ics reads of a stranger's file: a line (a property with its
+/// folded continuations) is cut at this many bytes, far beyond any text that
+/// a day box can show, so that no line costs more than a bounded share of the
+/// run.
+inline constexpr std::size_t kMaxCalendarLine = std::size_t{1} << 20;
+/// The characters of calendar text that a message quotes, at most.
+inline constexpr std::size_t kMaxQuotedCharacters = 80;
+
 }  // namespace wekset
