@@ -61,23 +61,31 @@ test-sanitized:
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  tools/ctest.sh --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# Fuzzes for FUZZ_SECONDS in all, from the seed corpora in tests/fuzz: half on
-# the pipeline in memory, a quarter on whole runs in a temporary directory, a
-# quarter on wekset-ics's parsing and expanding. New inputs stay in
-# $(FUZZ_BUILD)/corpus and ics-corpus, findings in $(FUZZ_BUILD)/.
+# Fuzzes for FUZZ_SECONDS in all, from the seed corpora in tests/fuzz: a
+# third on the pipeline in memory, a sixth each on whole runs in a temporary
+# directory, on wekset-ics's parsing and expanding, on files made by the
+# grammar of components, and on random rules, each of those inputs given 3
+# seconds at most. New inputs stay in $(FUZZ_BUILD)/*corpus, findings in
+# $(FUZZ_BUILD)/.
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF -DWEKSET_ICS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/ics-corpus
-	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 2 )) -print_final_stats=1 \
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/ics-corpus $(FUZZ_BUILD)/ics-structure-corpus \
+	  $(FUZZ_BUILD)/ics-rule-corpus
+	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 3 )) -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
-	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 4 )) \
+	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 6 )) \
 	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ \
 	  $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
-	$(FUZZ_BUILD)/ics_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) / 2 - $(FUZZ_SECONDS) / 4 )) \
+	$(FUZZ_BUILD)/ics_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 6 )) -timeout=3 \
 	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ \
 	  $(CURDIR)/$(FUZZ_BUILD)/ics-corpus $(CURDIR)/tests/fuzz/ics_corpus
+	$(FUZZ_BUILD)/ics_structure_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 6 )) -timeout=3 \
+	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/ics-structure-corpus
+	$(FUZZ_BUILD)/ics_rule_fuzzer -timeout=3 -print_final_stats=1 \
+	  -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) / 3 - 3 * ($(FUZZ_SECONDS) / 6) )) \
+	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/ics-rule-corpus
 
 # Installs the program and its manual page under $(DESTDIR)$(PREFIX).
 install: build
