@@ -86,8 +86,12 @@ EXIT STATUS
 --help
 --version
 Calendars can be made for 2000/03/05 to 2099/12/31 only.
-events past the first 3659 were left out
+lines in the window were left out, past wekset's 3659
 cannot be read, so only its first occurrence is shown
+can never occur, so only its first occurrence is shown
+is no real time, so it is taken as
+is UTF-16, not UTF-8 as iCalendar files are; it is read as UTF-16
+is read as an event of the calendar
 the file ends inside component; it is read as far as it goes
 bytes that are not UTF-8 became U+FFFD
 LIST
