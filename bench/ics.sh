@@ -26,6 +26,30 @@ hostile 'FREQ=SECONDLY;COUNT=100000000' > count.ics
 hostile 'FREQ=SECONDLY;BYMINUTE=0;COUNT=100000000' > by-minute.ics
 hostile 'FREQ=MINUTELY;BYMONTH=2;COUNT=50000000' > by-month.ics
 
+# A rule that no day can meet, which a careless expander searches up to the
+# year 2582; summaries of 8 and 48 MB on one line; and a file of 100 MB of
+# events with descriptions, alarms and X- properties.
+hostile 'FREQ=HOURLY;BYMONTH=2;BYMONTHDAY=30' > never.ics
+for megabytes in 8 48; do
+  {
+    printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:bench\r\nBEGIN:VEVENT\r\nUID:l\r\n'
+    printf 'DTSTART:20260105T100000Z\r\nSUMMARY:'
+    head -c $((megabytes * 1048576)) /dev/zero | tr '\0' x
+    printf '\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n'
+  } > "summary-$megabytes-mb.ics"
+done
+awk 'BEGIN {
+  printf "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:bench\r\n"
+  d = sprintf("%300s", ""); gsub(/ /, "d", d); x = sprintf("%100s", ""); gsub(/ /, "x", x)
+  for (i = 0; size < 100 * 1048576; i++) {
+    e = sprintf("BEGIN:VEVENT\r\nUID:e%d\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:2026%02d%02dT100000Z\r\n" \
+      "SUMMARY:Event %d\r\nDESCRIPTION:%s\r\nX-FOO:%s\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n" \
+      "TRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\n", i, 1 + i % 12, 1 + i % 28, i, d, x)
+    printf "%s", e; size += length(e)
+  }
+  printf "END:VCALENDAR\r\n"
+}' > file-100-mb.ics
+
 # Half the events weekly from 2020 with five EXDATEs each, half single ones
 # over the window, their zones taken in turn.
 awk 'BEGIN {
@@ -49,7 +73,7 @@ awk 'BEGIN {
 }' > events.ics
 
 printf '%-34s %9s %9s\n' "wekset-ics, 99 weeks from 2026/01/04" seconds "peak MB"
-for file in no-end count by-minute by-month events; do
+for file in no-end count by-minute by-month never summary-8-mb summary-48-mb file-100-mb events; do
   read -r seconds peak < <(measure "$wekset_ics" --tz UTC --from 2026/01/04 --weeks 99 "$file.ics")
   awk -v n="$file.ics" -v s="$seconds" -v p="$peak" 'BEGIN { printf "%-34s %9.2f %9.1f\n", n, s, p / 1024 }'
 done

@@ -108,15 +108,15 @@ TEST(TexText, EscapesTeXsCharactersAndCutsAtWholeCharacters) {
   }
 }
 
-DayEvent Day(int d, bool timed, int minutes, std::string summary, int number = 1, int count = 1,
-             std::string location = "") {
+DayEvent Day(int d, bool timed, int minutes, std::string_view summary, int number = 1,
+             int count = 1, std::string_view location = "") {
   DayEvent event;
   // Days of January, and of February from 32 on.
   event.day = std::chrono::sys_days{year{2027} / month{1} / day{1}} + std::chrono::days{d - 1};
   event.timed = timed;
   event.minutes = minutes;
-  event.summary = std::move(summary);
-  event.location = std::move(location);
+  event.summary = summary;
+  event.location = location;
   event.dayNumber = number;
   event.dayCount = count;
   event.file = "a.ics";
@@ -194,7 +194,7 @@ LaidOut LayOutText(const std::string& body, std::size_t keep = 3659) {
                                        icaltimezone_get_utc_timezone(), keep, out.warnings);
   for (const DayEvent& event : days.events) {
     out.lines.push_back(std::to_string(unsigned(year_month_day{event.day}.day())) + " " +
-                        event.summary);
+                        std::string(event.summary));
   }
   return out;
 }

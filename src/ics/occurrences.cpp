@@ -19,8 +19,8 @@ namespace wekset::ics {
 
 struct CalendarEvents::Event {
   icalcomponent* component;
-  std::string file;
-  ZoneResolver zones;
+  const std::string& file;
+  const ZoneResolver& zones;
   std::size_t position;  // in the order of the files, for the last word on versions
 };
 
@@ -52,7 +52,10 @@ const char* TextOr(const char* text, const char* otherwise) {
   return text != nullptr && *text != '\0' ? text : otherwise;
 }
 
-std::string UidOf(const Event& event) { return TextOr(icalcomponent_get_uid(event.component), ""); }
+// A view of the UID in the event's own text, which lives as long as it does.
+std::string_view UidOf(const Event& event) {
+  return TextOr(icalcomponent_get_uid(event.component), "");
+}
 
 std::string NameOf(const Event& event) {
   if (const char* summary = icalcomponent_get_summary(event.component); summary && *summary) {
@@ -345,12 +348,15 @@ bool CalendarEvents::Add(const CalendarText& text, const std::string& file, cons
     error = "not an iCalendar file";
     return false;
   }
+  const std::string& name = *files_.emplace_back(std::make_unique<std::string>(file));
   const auto& broken =
       *brokenZones_.emplace_back(std::make_unique<std::vector<std::string>>(text.brokenZones));
   for (icalcomponent* calendar : calendars) {
+    const ZoneResolver& zones =
+        *zones_.emplace_back(std::make_unique<ZoneResolver>(names, calendar, broken));
     for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
          c != nullptr; c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-      events_.push_back({c, file, ZoneResolver(names, calendar, broken), events_.size()});
+      events_.push_back({c, name, zones, events_.size()});
     }
   }
   roots_.push_back(std::move(root));
@@ -360,8 +366,8 @@ bool CalendarEvents::Add(const CalendarText& text, const std::string& file, cons
 DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, std::size_t keep,
                                  std::vector<std::string>& warnings) const {
   // The latest version of each event, and of each of its overrides.
-  std::map<std::string, const Event*> masters;
-  std::map<std::pair<std::string, Instant>, Placed> overrides;
+  std::map<std::string_view, const Event*> masters;
+  std::map<std::pair<std::string_view, Instant>, Placed> overrides;
   std::vector<Placed> alone;  // events without a UID, and overrides that cannot be matched
   std::vector<Placed> placed;
   placed.reserve(events_.size());
@@ -369,7 +375,7 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
     const Flaws flaws = FlawsOf(event);
     std::optional<Placed> place = PlaceOf(event, flaws, warnings);
     if (!place) continue;
-    const std::string uid = UidOf(event);
+    const std::string_view uid = UidOf(event);
     const bool isOverride =
         icalcomponent_get_first_property(event.component, ICAL_RECURRENCEID_PROPERTY) != nullptr;
     if (uid.empty() || flaws.recurrenceId || (isOverride && !place->recurrenceId)) {
@@ -383,7 +389,7 @@ DayEvents CalendarEvents::LayOut(const DayWindow& window, icaltimezone* local, s
     }
     placed.push_back(*place);
   }
-  std::map<std::string, std::vector<Placed>> overridesOf;
+  std::map<std::string_view, std::vector<Placed>> overridesOf;
   for (const auto& [key, change] : overrides) {
     if (masters.contains(key.first)) {
       overridesOf[key.first].push_back(change);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ics/calendar_text.h"
@@ -29,9 +30,10 @@ struct DayEvent {
   int minutes = 0;     // its start, in minutes after midnight
   int dayNumber = 1;   // which of the event's days this is
   int dayCount = 1;    // how many days the event covers
-  std::string summary;
-  std::string location;
-  std::string file;  // where it came from, for warnings
+  // Views of the events' own text, which lives as long as their CalendarEvents.
+  std::string_view summary;
+  std::string_view location;
+  std::string_view file;  // where it came from, for warnings
 };
 
 /// The day events of a window.
@@ -64,7 +66,10 @@ class CalendarEvents {
 
  private:
   std::vector<std::unique_ptr<icalcomponent, void (*)(icalcomponent*)>> roots_;
-  std::vector<std::unique_ptr<std::vector<std::string>>> brokenZones_;  // of each file
+  // Of each file: its name, the zones of its calendars, and those left out.
+  std::vector<std::unique_ptr<std::string>> files_;
+  std::vector<std::unique_ptr<std::vector<std::string>>> brokenZones_;
+  std::vector<std::unique_ptr<ZoneResolver>> zones_;
   std::vector<Event> events_;
 };
 

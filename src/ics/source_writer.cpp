@@ -47,7 +47,7 @@ std::string TrimmedRight(std::string text) {
 
 }  // namespace
 
-std::string TexText(const std::string& text, std::size_t limit, bool& cut) {
+std::string TexText(std::string_view text, std::size_t limit, bool& cut) {
   std::string out;
   cut = false;
   for (std::size_t i = 0; i < text.size();) {
@@ -102,7 +102,7 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
     std::string summary = TrimmedRight(
         TexText(event.summary, kMaxDayTextLength - prefix.size() - suffix.size(), cut));
     if (cut) {
-      warnings.push_back(event.file + ": cut the summary of " + Quoted(event.summary) +
+      warnings.push_back(std::string(event.file) + ": cut the summary of " + Quoted(event.summary) +
                          " to fit wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
     }
     // wekset takes "DD" and nothing else for a broken line.
@@ -116,14 +116,14 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
     if (!options.details || event.location.empty()) continue;
     const std::size_t room = kMaxDayTextLength - text.size();
     if (room < kLineMark.size() + 4) {
-      warnings.push_back(event.file + ": left out the location of " + Quoted(event.summary) +
+      warnings.push_back(std::string(event.file) + ": left out the location of " + Quoted(event.summary) +
                          ": no room in wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
       continue;
     }
     const std::string location =
         TrimmedRight(TexText(event.location, room - kLineMark.size() - 3, cut));
     if (cut) {
-      warnings.push_back(event.file + ": cut the location of " + Quoted(event.summary) +
+      warnings.push_back(std::string(event.file) + ": cut the location of " + Quoted(event.summary) +
                          " to fit wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
     }
     if (!location.empty()) source += "   " + location + "\n";

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ics/import_options.h"
@@ -20,6 +21,6 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
 /// The text with LaTeX's special characters escaped to print as written, and
 /// line breaks, tabs and other control characters as blanks; cut at a
 /// character boundary so as to take at most limit bytes (cut is then set).
-std::string TexText(const std::string& text, std::size_t limit, bool& cut);
+std::string TexText(std::string_view text, std::size_t limit, bool& cut);
 
 }  // namespace wekset::ics
