@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 
 #include "ics/message_text.h"
@@ -109,6 +110,16 @@ bool IsWanted(std::string_view component, std::string_view property) {
   return true;  // a time zone's parts, all of which its offsets need
 }
 
+// A part of a calendar's text: an event, with its UID and the times that
+// tell its versions apart, which only an event whose UID comes again needs;
+// or a time zone.
+struct Piece {
+  std::string text;  // from BEGIN up to, not including, END
+  std::string end;
+  std::string uid;
+  std::string stamps;  // its DTSTAMP and LAST-MODIFIED lines
+};
+
 // An open component, and the text of it that is kept.
 struct Frame {
   Frame(std::string name, std::size_t line, bool kept = false)
@@ -121,7 +132,10 @@ struct Frame {
   bool transparent = false;  // a calendar inside another, read as part of it
   bool broken = false;       // a time zone with an impossible offset
   std::string tzid;          // of a time zone
+  std::string uid;           // of an event
+  std::string stamps;        // of an event: its DTSTAMP and LAST-MODIFIED lines
   std::string text;
+  std::vector<Piece> pieces;  // of a calendar: its events and time zones
 };
 
 // The reading of one file's lines: the components open, and what is made.
@@ -148,6 +162,19 @@ class Structure {
     }
     while (!open_.empty()) Close();
     if (!sawCalendar_) return std::nullopt;
+    std::unordered_map<std::string_view, int> uses;
+    for (const Frame& calendar : calendars_) {
+      for (const Piece& piece : calendar.pieces) ++uses[piece.uid];
+    }
+    for (const Frame& calendar : calendars_) {
+      made_.text += calendar.text;
+      for (const Piece& piece : calendar.pieces) {
+        made_.text += piece.text;
+        if (uses[piece.uid] > 1) made_.text += piece.stamps;
+        made_.text += piece.end;
+      }
+      made_.text += "END:VCALENDAR\r\n";
+    }
     return std::move(made_);
   }
 
@@ -216,33 +243,48 @@ class Structure {
     if (open_.empty() || !open_.back().kept || !IsWanted(open_.back().name, name)) return;
     Frame& frame = open_.back();
     if (frame.name == "VTIMEZONE" && name == "TZID") frame.tzid = Trimmed(ValueOf(line));
-    if ((name == "TZOFFSETFROM" || name == "TZOFFSETTO") && !IsUtcOffset(ValueOf(line)) &&
-        open_.size() >= 2) {
+    if ((frame.name == "STANDARD" || frame.name == "DAYLIGHT") &&
+        (name == "TZOFFSETFROM" || name == "TZOFFSETTO") && !IsUtcOffset(ValueOf(line))) {
       open_[open_.size() - 2].broken = true;
     }
-    frame.text.append(line);
-    frame.text += "\r\n";
+    if (frame.name == "VEVENT" && name == "UID") frame.uid = Trimmed(ValueOf(line));
+    std::string& into = frame.name == "VEVENT" && (name == "DTSTAMP" || name == "LAST-MODIFIED")
+                            ? frame.stamps
+                            : frame.text;
+    into.append(line);
+    into += "\r\n";
   }
 
   void Close() {
     Frame frame = std::move(open_.back());
     open_.pop_back();
     if (!frame.kept) return;
-    frame.text += "END:" + frame.name + "\r\n";
+    if (frame.name == "VCALENDAR") {
+      calendars_.push_back(std::move(frame));
+      return;
+    }
     if (frame.broken) {
       made_.brokenZones.push_back(frame.tzid);
       return;
     }
     // Into the component it stands in, past calendars read as part of
-    // theirs; a hoisted event into its calendar; a calendar into the text.
+    // theirs; a hoisted event into its calendar.
     const auto into = std::find_if(open_.rbegin(), open_.rend(), [&](const Frame& outer) {
       return outer.kept && (!frame.hoisted || outer.name == "VCALENDAR");
     });
-    (into == open_.rend() ? made_.text : into->text) += frame.text;
+    const std::string end = "END:" + frame.name + "\r\n";
+    if (into == open_.rend()) return;
+    if (into->name == "VCALENDAR") {
+      into->pieces.push_back(
+          {std::move(frame.text), end, std::move(frame.uid), std::move(frame.stamps)});
+    } else {
+      into->text += frame.text + end;
+    }
   }
 
   std::vector<std::string>& warnings_;
   std::vector<Frame> open_;
+  std::vector<Frame> calendars_;  // closed, in the order of the file
   CalendarText made_;
   bool sawCalendar_ = false;
 };

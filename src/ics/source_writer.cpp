@@ -116,15 +116,17 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
     if (!options.details || event.location.empty()) continue;
     const std::size_t room = kMaxDayTextLength - text.size();
     if (room < kLineMark.size() + 4) {
-      warnings.push_back(std::string(event.file) + ": left out the location of " + Quoted(event.summary) +
-                         ": no room in wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
+      warnings.push_back(std::string(event.file) + ": left out the location of " +
+                         Quoted(event.summary) + ": no room in wekset's " +
+                         std::to_string(kMaxDayTextLength) + " bytes");
       continue;
     }
     const std::string location =
         TrimmedRight(TexText(event.location, room - kLineMark.size() - 3, cut));
     if (cut) {
-      warnings.push_back(std::string(event.file) + ": cut the location of " + Quoted(event.summary) +
-                         " to fit wekset's " + std::to_string(kMaxDayTextLength) + " bytes");
+      warnings.push_back(std::string(event.file) + ": cut the location of " +
+                         Quoted(event.summary) + " to fit wekset's " +
+                         std::to_string(kMaxDayTextLength) + " bytes");
     }
     if (!location.empty()) source += "   " + location + "\n";
   }
