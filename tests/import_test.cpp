@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "ics/calendar_events.h"
 #include "ics/calendar_text.h"
 #include "ics/import_options.h"
-#include "ics/occurrences.h"
 #include "ics/source_writer.h"
 #include "ics/time_zones.h"
 
@@ -191,7 +191,7 @@ LaidOut LayOutText(const std::string& body, std::size_t keep = 3659) {
   if (!events.Add(*text, "a.ics", names, error)) return {{"error: " + error}, out.warnings};
   const std::chrono::sys_days first{year{2027} / month{1} / day{3}};
   const DayEvents days = events.LayOut({first, first + std::chrono::weeks{5}},
-                                       icaltimezone_get_utc_timezone(), keep, out.warnings);
+                                       icaltimezone_get_utc_timezone(), {keep}, out.warnings);
   for (const DayEvent& event : days.events) {
     out.lines.push_back(std::to_string(unsigned(year_month_day{event.day}.day())) + " " +
                         std::string(event.summary));
@@ -243,6 +243,176 @@ TEST(LayOut, SharesTheTableOutAmongTheEvents) {
   for (const Case& c : cases) {
     const LaidOut out = LayOutText(c.body, c.keep);
     EXPECT_EQ(out.lines, c.lines) << c.name;
+    EXPECT_EQ(out.warnings, c.warnings) << c.name;
+  }
+}
+
+// Calendar text in memory, read, laid out on the weeks from a Sunday in a
+// local zone, and written as a source's body: the whole text, and the
+// warnings.
+struct Imported {
+  std::string source;
+  std::vector<std::string> warnings;
+};
+
+Imported Import(const std::string& body, std::chrono::year_month_day from, int weeks,
+                const char* zone = "UTC") {
+  Imported out;
+  std::string error;
+  const std::optional<CalendarText> text = ReadCalendarText(
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:test\r\n" + body + "END:VCALENDAR\r\n",
+      out.warnings, error);
+  static const ZoneNames names = ZoneNames::Read();
+  CalendarEvents events;
+  if (!text || !events.Add(*text, "a.ics", names, error)) return {"error: " + error, out.warnings};
+  const std::chrono::sys_days first{from};
+  DayEvents days = events.LayOut({first, first + std::chrono::weeks{weeks}},
+                                 KnownZone(names, zone, false), {3659}, out.warnings);
+  ImportOptions options;
+  options.body = true;
+  out.source = CalendarSourceText(options, from, days, out.warnings);
+  return out;
+}
+
+// One row for each rule of RFC 5545, or expectation of a calendar's user,
+// that wekset-ics once got wrong; the lines worked out by hand.
+TEST(Import, ReadsWhatCalendarAppsWrite) {
+  struct Case {
+    const char* name;
+    std::string body;
+    std::chrono::year_month_day from;
+    int weeks;
+    const char* zone;
+    std::string source;
+    std::vector<std::string> warnings;
+  };
+  const auto event = [](const std::string& lines) {
+    return "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n";
+  };
+  const std::chrono::year_month_day january{year{2027} / month{1} / day{3}};
+  const Case cases[] = {
+      {"an event without a UID is a series of its own",
+       event("DTSTART:20270105T100000Z\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+             "RDATE:20270106T120000Z\r\nSUMMARY:No UID\r\n"),
+       january,
+       3,
+       "UTC",
+       "-2027/01\n05 10:00 No UID\n06 12:00 No UID\n12 10:00 No UID\n19 10:00 No UID\n",
+       {}},
+      {"this and future moves the later occurrences that no override of their own names",
+       event("UID:d\r\nDTSTART:20270104T100000Z\r\nRRULE:FREQ=DAILY;COUNT=6\r\nSUMMARY:Daily\r\n") +
+           event("UID:d\r\nRECURRENCE-ID;RANGE=THISANDFUTURE:20270106T100000Z\r\n"
+                 "DTSTART:20270106T120000Z\r\nSUMMARY:Moved\r\n") +
+           event("UID:d\r\nRECURRENCE-ID:20270107T100000Z\r\nDTSTART:20270107T150000Z\r\n"
+                 "SUMMARY:Own\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n04 10:00 Daily\n05 10:00 Daily\n06 12:00 Moved\n07 15:00 Own\n"
+       "08 12:00 Moved\n09 12:00 Moved\n",
+       {}},
+      {"of two ranges, the later moves its own occurrences by its own shift",
+       event("UID:d\r\nDTSTART:20270104T100000Z\r\nRRULE:FREQ=DAILY;COUNT=6\r\nSUMMARY:Daily\r\n") +
+           event("UID:d\r\nRECURRENCE-ID;RANGE=THISANDFUTURE:20270105T100000Z\r\n"
+                 "DTSTART:20270105T120000Z\r\nSUMMARY:Two later\r\n") +
+           event("UID:d\r\nRECURRENCE-ID;RANGE=THISANDFUTURE:20270108T100000Z\r\n"
+                 "DTSTART:20270108T110000Z\r\nSUMMARY:One later\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n04 10:00 Daily\n05 12:00 Two later\n06 12:00 Two later\n"
+       "07 12:00 Two later\n08 11:00 One later\n09 11:00 One later\n",
+       {}},
+      {"a day of a DURATION is nominal across a change of the clocks",
+       event("UID:n\r\nDTSTART;TZID=Europe/Berlin:20270327T053000\r\nDURATION:P1D\r\n"
+             "SUMMARY:Nominal\r\n") +
+           event("UID:e\r\nDTSTART;TZID=Europe/Berlin:20270327T053000\r\nDURATION:PT24H\r\n"
+                 "SUMMARY:Exact\r\n"),
+       year{2027} / month{3} / day{21},
+       2,
+       "Europe/Berlin",
+       "-2027/03\n27 05:30 Exact, until the 28th\n27 05:30-05:30 Nominal\n28 Exact (day 2 of 2)\n",
+       {}},
+      {"BYWEEKNO counts ISO weeks, which may begin in December",
+       event(
+           "UID:w\r\nDTSTART:20251229T090000Z\r\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO;COUNT=3\r\n"
+           "SUMMARY:Week one\r\n") +
+           event("UID:s\r\nDTSTART:20241230T090000Z\r\nRRULE:FREQ=YEARLY;BYWEEKNO=1;COUNT=7\r\n"
+                 "SUMMARY:Seven\r\n"),
+       year{2024} / month{12} / day{29},
+       320,
+       "UTC",
+       "-2024/12\n30 09:00 Seven\n-2025/12\n29 09:00 Seven\n29 09:00 Week one\n"
+       "-2027/01\n04 09:00 Seven\n04 09:00 Week one\n-2028/01\n03 09:00 Seven\n"
+       "03 09:00 Week one\n-2029/01\n01 09:00 Seven\n-2029/12\n31 09:00 Seven\n"
+       "-2030/12\n30 09:00 Seven\n",
+       {}},
+      {"a fold may split a character",
+       event("UID:f\r\nDTSTART:20270105T100000Z\r\nSUMMARY:Gr\xC3\r\n \xBC\xC3\r\n\t\x9F"
+             "e\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n05 10:00 Grüße\n",
+       {}},
+      {"an occurrence that was moved, then excluded by a newer version, is gone",
+       event("UID:m\r\nSEQUENCE:0\r\nDTSTART:20270104T100000Z\r\nRRULE:FREQ=DAILY;COUNT=5\r\n"
+             "SUMMARY:First\r\n") +
+           event("UID:m\r\nSEQUENCE:0\r\nRECURRENCE-ID:20270106T100000Z\r\n"
+                 "DTSTART:20270106T150000Z\r\nSUMMARY:Moved\r\n") +
+           event("UID:m\r\nSEQUENCE:1\r\nDTSTART:20270104T100000Z\r\nRRULE:FREQ=DAILY;COUNT=5\r\n"
+                 "EXDATE:20270106T100000Z\r\nSUMMARY:Second\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n04 10:00 Second\n05 10:00 Second\n07 10:00 Second\n08 10:00 Second\n",
+       {}},
+      {"an impossible DURATION is told",
+       event("UID:p\r\nDTSTART:20270105T100000Z\r\nDURATION:P999999999999999999W\r\n"
+             "SUMMARY:Forever\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n05 10:00 Forever\n",
+       {"a.ics: the event \"Forever\": its DURATION is negative or longer than a calendar can "
+        "show, so the event is shown without its end"}},
+      {"a misspelt part of a rule is left out, and a calendar other than the Gregorian one told",
+       event("UID:u\r\nDTSTART:20270105T090000Z\r\nRRULE:FREQ=WEEKLY;UNTL=20270112T000000Z\r\n"
+             "SUMMARY:Weekly\r\n") +
+           event("UID:c\r\nDTSTART;VALUE=DATE:20270106\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n"
+                 "SUMMARY:New year\r\n"),
+       january,
+       2,
+       "UTC",
+       "-2027/01\n05 09:00 Weekly\n06 New year\n12 09:00 Weekly\n",
+       {"a.ics: the event \"Weekly\": its rule \"FREQ=WEEKLY;UNTL=20270112T000000Z\" has a part "
+        "\"UNTL\" that rules have not, so it is read without it",
+        "a.ics: the event \"New year\": its rule \"RSCALE=CHINESE;FREQ=YEARLY\" counts in a "
+        "calendar other than the Gregorian one, which wekset-ics does not follow, so only its "
+        "first occurrence is shown"}},
+      {"a timed event into the night shows its end, one of days the last of them",
+       event("UID:b\r\nDTSTART:20270105T233000Z\r\nDTEND:20270106T003000Z\r\n"
+             "SUMMARY:Night bus\r\n") +
+           event("UID:k\r\nDTSTART:20270106T090000Z\r\nDTEND:20270108T170000Z\r\n"
+                 "SUMMARY:Conference\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n05 23:30-00:30 Night bus\n06 09:00 Conference, until the 8th\n"
+       "07 Conference (day 2 of 3)\n08 Conference (day 3 of 3)\n",
+       {}},
+      {"floating times are in the calendar's X-WR-TIMEZONE",
+       "X-WR-TIMEZONE:America/New_York\r\n" +
+           event("UID:x\r\nDTSTART:20270105T100000\r\nSUMMARY:Floating\r\n"),
+       january,
+       1,
+       "UTC",
+       "-2027/01\n05 15:00 Floating\n",
+       {}},
+  };
+  for (const Case& c : cases) {
+    const Imported out = Import(c.body, c.from, c.weeks, c.zone);
+    EXPECT_EQ(out.source, c.source) << c.name;
     EXPECT_EQ(out.warnings, c.warnings) << c.name;
   }
 }

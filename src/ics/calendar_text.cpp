@@ -347,32 +347,11 @@ std::string Decoded(std::string_view bytes, std::size_t& replaced) {
   return text;
 }
 
-}  // namespace
-
-std::optional<CalendarText> ReadCalendarText(std::string_view bytes,
-                                             std::vector<std::string>& warnings,
-                                             std::string& error) {
-  std::optional<std::string> converted;
-  if (const char* form = Utf16Form(bytes)) {
-    converted = FromUtf16(bytes, form);
-    if (!converted) {
-      error = "is UTF-16 that cannot be read as such, and no iCalendar text (which is UTF-8)";
-      return std::nullopt;
-    }
-    warnings.push_back("is UTF-16, not UTF-8 as iCalendar files are; it is read as UTF-16");
-    bytes = *converted;
-  }
-  if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-    error = "holds a NUL byte, at byte " + std::to_string(nul) +
-            ", so it is no iCalendar text (which is UTF-8)";
-    return std::nullopt;
-  }
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-
-  // Folded lines are joined before their bytes are decoded: RFC 5545 folds
-  // at octets, so a fold may split a character.
-  std::vector<std::string> notes;  // after the count of bytes replaced, as they are found
-  Structure structure(notes);
+// Gives each unfolded line to the structure, decoded and cut to its limit,
+// with a note for each cut; returns the count of bytes that are not UTF-8.
+// Folded lines are joined before their bytes are decoded: RFC 5545 folds at
+// octets, so a fold may split a character.
+std::size_t Unfold(std::string_view bytes, Structure& structure, std::vector<std::string>& notes) {
   std::size_t replaced = 0, number = 0, first = 0, length = 0;
   std::string line;
   const auto finish = [&] {
@@ -400,11 +379,40 @@ std::optional<CalendarText> ReadCalendarText(std::string_view bytes,
       first = number;
     }
     length += physical.size();
+    // A few bytes past the limit, so that it is cut at a whole character.
     if (line.size() < kMaxCalendarLine + 4) {
       line.append(physical.substr(0, kMaxCalendarLine + 4 - line.size()));
     }
   }
   finish();
+  return replaced;
+}
+
+}  // namespace
+
+std::optional<CalendarText> ReadCalendarText(std::string_view bytes,
+                                             std::vector<std::string>& warnings,
+                                             std::string& error) {
+  std::optional<std::string> converted;
+  if (const char* form = Utf16Form(bytes)) {
+    converted = FromUtf16(bytes, form);
+    if (!converted) {
+      error = "is UTF-16 that cannot be read as such, and no iCalendar text (which is UTF-8)";
+      return std::nullopt;
+    }
+    warnings.push_back("is UTF-16, not UTF-8 as iCalendar files are; it is read as UTF-16");
+    bytes = *converted;
+  }
+  if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+    error = "holds a NUL byte, at byte " + std::to_string(nul) +
+            ", so it is no iCalendar text (which is UTF-8)";
+    return std::nullopt;
+  }
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+
+  std::vector<std::string> notes;  // after the count of bytes replaced, as they are found
+  Structure structure(notes);
+  const std::size_t replaced = Unfold(bytes, structure, notes);
   std::optional<CalendarText> text = structure.Finish();
   if (!text) {
     error = "not an iCalendar file";

@@ -13,10 +13,10 @@
 #include <cstring>
 #include <ctime>
 
+#include "ics/calendar_events.h"
 #include "ics/calendar_text.h"
 #include "ics/import_options.h"
 #include "ics/message_text.h"
-#include "ics/occurrences.h"
 #include "ics/source_writer.h"
 #include "ics/time_zones.h"
 #include "model/limits.h"
@@ -152,7 +152,8 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
     }
     for (const std::string& warning : damage) warnings.push_back(file + ": " + warning);
   }
-  DayEvents days = calendars.LayOut(window, local, static_cast<std::size_t>(kMaxEvents), warnings);
+  DayEvents days =
+      calendars.LayOut(window, local, {static_cast<std::size_t>(kMaxEvents)}, warnings);
   const std::string source = CalendarSourceText(*options, from, days, warnings);
   for (const std::string& warning : warnings) output.Say(warning);
   return output.Write(source) ? 0 : 1;

@@ -1,7 +1,9 @@
 // Expanding an event with libical's rule iterator. Where the iterator falls
 // short of RFC 5545, this makes up for it: DTSTART is always an occurrence
-// and the first of COUNT, broken rules are read as far as they can be, and a
-// sub-daily rule is started inside the range on a step of its own.
+// and the first of COUNT, broken rules are read as far as they can be, a
+// sub-daily rule is started inside the range on a step of its own, a rule
+// that no day can meet is not searched, and yearly rules of ISO weeks, which
+// libical gets wrong at the turn of the year, are followed here.
 #include "ics/recurrence.h"
 
 #include <algorithm>
@@ -11,7 +13,9 @@
 #include <deque>
 #include <memory>
 #include <sstream>
+#include <utility>
 
+#include "ics/libical.h"
 #include "ics/message_text.h"
 #include "model/limits.h"
 
@@ -48,14 +52,24 @@ std::optional<std::string> BrokenRuleText(icalproperty* flaw) {
   return unescaped;
 }
 
-// The rule without a COUNT below 0, which libical refuses with all the rest.
-std::string WithoutNegativeCount(const std::string& rule) {
+// The rule without what libical refuses it for with all the rest: a COUNT
+// below 0, which counts as none, and the parts that no rule has, such as a
+// misspelt UNTL, which are named in dropped.
+std::string Readable(const std::string& rule, std::vector<std::string>& dropped) {
+  static constexpr std::string_view kParts[] = {
+      "FREQ",       "UNTIL",     "COUNT",    "INTERVAL", "BYSECOND", "BYMINUTE", "BYHOUR", "BYDAY",
+      "BYMONTHDAY", "BYYEARDAY", "BYWEEKNO", "BYMONTH",  "BYSETPOS", "WKST",     "RSCALE", "SKIP"};
   std::istringstream parts(rule);
   std::string part, kept;
   while (std::getline(parts, part, ';')) {
     std::string upper = part;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (upper.starts_with("COUNT=-")) continue;
+    const std::string name = upper.substr(0, upper.find('='));
+    if (std::find(std::begin(kParts), std::end(kParts), name) == std::end(kParts)) {
+      dropped.push_back(part.substr(0, part.find('=')));
+      continue;
+    }
     kept += (kept.empty() ? "" : ";") + part;
   }
   return kept;
@@ -130,17 +144,6 @@ bool Add(Occurrences& found, const Occurrence& occurrence, const ExpansionLimits
   return at >= limits.from && at < limits.to && found.emplace(at, occurrence).second;
 }
 
-// A date of the calendar, and a time of the day; a second of 60 is a leap
-// second, as RFC 5545 allows.
-bool IsRealTime(const icaltimetype& time) {
-  if (time.year < 1 || time.year > 9999 || time.month < 1 || time.month > 12 || time.day < 1 ||
-      time.day > icaltime_days_in_month(time.month, time.year)) {
-    return false;
-  }
-  return time.is_date == 1 || (time.hour >= 0 && time.hour < 24 && time.minute >= 0 &&
-                               time.minute < 60 && time.second >= 0 && time.second <= 60);
-}
-
 bool AnyIs(const short* part, int value, int negative) {
   for (; *part != ICAL_RECURRENCE_ARRAY_MAX; ++part) {
     if (*part == value || *part == negative) return true;
@@ -187,289 +190,376 @@ bool CanOccur(const icalrecurrencetype& rule) {
 
 enum class Expanded { kWhole, kCutShort, kRefused };
 
-// Adds the rule's occurrences, as far as the budgets allow. The steps that
-// libical takes are counted from the times it gives.
-Expanded ExpandRule(icalrecurrencetype rule, const EventTime& start, Instant length,
-                    const ExpansionLimits& limits, Occurrences& found) {
+// Where libical's iterator starts a rule, and where a COUNT without BY parts
+// ends it.
+struct RuleStart {
+  icaltimetype first;
+  bool later = false;  // started at the range, past the steps before it
+  std::optional<icaltimetype> last;
+};
+
+RuleStart StartOf(icalrecurrencetype& rule, Instant step, const EventTime& start,
+                  const ExpansionLimits& limits) {
+  RuleStart at{start.wall, false, std::nullopt};
   // The periods of a rule are its even steps from DTSTART; without BY parts,
   // so are its times, and the last of its COUNT is known at once.
-  const Instant step = StepOf(rule);
-  if (IsSubDaily(rule.freq) && WidestGap(rule) / step > limits.eventBudget)
-    return Expanded::kRefused;
-  std::optional<icaltimetype> last;
   if (rule.count > 0 && step > 0 && !HasByParts(rule)) {
-    last = WallAdded(start.wall, (rule.count - 1) * step);
+    at.last = WallAdded(start.wall, (rule.count - 1) * step);
     rule.count = 0;
   }
   // Steps from DTSTART up to the range could be more than there is time for.
   // libical can start a rule without COUNT later, but counts a sub-daily
   // rule's periods from the midnight before, not from DTSTART: such a rule is
   // started afresh at the first of its own periods within the range instead.
-  icaltimetype first = start.wall;
-  bool startLater = false;
   if (rule.count == 0 && start.instant < limits.from) {
     if (IsSubDaily(rule.freq)) {
-      first = FirstStepFrom(step, start, limits.from);
+      at.first = FirstStepFrom(step, start, limits.from);
     } else {
-      startLater = true;
+      at.later = true;
     }
   }
-  // libical steps a zoned rule in elapsed time, so that an hourly rule slips
-  // an hour at each change of the clocks; RFC 5545 steps in the zone's wall
-  // time. So the rule is followed in wall time without a zone, its UNTIL in
-  // that wall time too, and the zone is put back on each time it gives.
+  return at;
+}
+
+// libical steps a zoned rule in elapsed time, so that an hourly rule slips
+// an hour at each change of the clocks; RFC 5545 steps in the zone's wall
+// time. So the rule is followed in wall time without a zone, its UNTIL in
+// that wall time too, and the zone is put back on each time it gives.
+icalrecur_iterator* IteratorOf(icalrecurrencetype rule, const RuleStart& at, const EventTime& start,
+                               const ExpansionLimits& limits) {
   const icaltimezone* zone = start.wall.zone;
+  icaltimetype first = at.first;
   first.zone = nullptr;
   if (!icaltime_is_null_time(rule.until) && rule.until.is_date == 0 && zone != nullptr) {
-    rule.until = icaltime_convert_to_zone(rule.until, const_cast<icaltimezone*>(zone));
+    rule.until = icaltime_convert_to_zone(rule.until, Mutable(zone));
     rule.until.zone = nullptr;
   }
   icalrecur_iterator* iterator = icalrecur_iterator_new(rule, first);
-  if (iterator == nullptr) return Expanded::kWhole;
-  if (startLater) {
-    icaltimetype from = icaltime_from_timet_with_zone(static_cast<time_t>(limits.from), 0,
-                                                      const_cast<icaltimezone*>(zone));
+  if (iterator != nullptr && at.later) {
+    icaltimetype from =
+        icaltime_from_timet_with_zone(static_cast<time_t>(limits.from), 0, Mutable(zone));
     from.is_date = start.wall.is_date;
     from.zone = nullptr;
     icalrecur_iterator_set_start(iterator, from);
   }
+  return iterator;
+}
 
-  // The occurrences kept: those of the window, up to the limit, and before it,
-  // those nearest to it, for any that last into it.
-  std::deque<Occurrence> before;
-  std::size_t kept = 0;
-  bool firstStep = true, startIsInstance = false;
+// The occurrences of one rule as they come: those of the window, up to the
+// limit, and before it, those nearest to it, for any that last into it.
+class RuleOccurrences {
+ public:
+  RuleOccurrences(const ExpansionLimits& limits, Occurrences& found)
+      : limits_(limits), found_(found) {}
+  ~RuleOccurrences() {
+    for (const Occurrence& occurrence : before_) Add(found_, occurrence, limits_);
+  }
+
+  /// False once the rule has given all that is kept.
+  bool Take(const Occurrence& occurrence) {
+    if (occurrence.start.instant < limits_.window) {
+      before_.push_back(occurrence);
+      if (before_.size() > limits_.keep) before_.pop_front();
+      return true;
+    }
+    // A rule of minutes on a date gives each day many times over: only new
+    // days count.
+    return !Add(found_, occurrence, limits_) || ++kept_ <= limits_.keep;
+  }
+
+ private:
+  const ExpansionLimits& limits_;
+  Occurrences& found_;
+  std::deque<Occurrence> before_;
+  std::size_t kept_ = 0;
+};
+
+// Adds the rule's occurrences, as far as the steps allow, and takes the
+// steps it used from stepsLeft. The steps that libical takes are counted
+// from the times it gives.
+Expanded ExpandRule(icalrecurrencetype rule, const EventTime& start, const EventLength& length,
+                    const ExpansionLimits& limits, std::int64_t& stepsLeft, Occurrences& found) {
+  const Instant step = StepOf(rule);
+  if (IsSubDaily(rule.freq) && WidestGap(rule) / step > limits.ruleSteps) {
+    return Expanded::kRefused;
+  }
+  const RuleStart at = StartOf(rule, step, start, limits);
+  icalrecur_iterator* iterator = IteratorOf(rule, at, start, limits);
+  if (iterator == nullptr) return Expanded::kWhole;
+  RuleOccurrences kept(limits, found);
   Expanded result = Expanded::kWhole;
   std::int64_t steps = 0;
-  Instant previous = startLater ? limits.from : InstantOf(first);
+  Instant previous = at.later ? limits.from : InstantOf({at.first});
+  bool firstStep = true, startIsInstance = false;
   int produced = 0;
   while (true) {
-    if (*limits.budget <= 0 || steps > limits.eventBudget) {
+    if (stepsLeft <= 0 || steps > limits.ruleSteps) {
       result = Expanded::kCutShort;
       break;
     }
     icaltimetype next = icalrecur_iterator_next(iterator);
     if (icaltime_is_null_time(next)) break;
-    next.zone = zone;
-    if (last && icaltime_compare(next, *last) > 0) break;
+    next.zone = start.wall.zone;
+    if (at.last && icaltime_compare(next, *at.last) > 0) break;
     const Instant instant = InstantOf(next);
     const std::int64_t taken = step > 0 ? std::max<Instant>((instant - previous) / step, 1) : 1;
     steps += taken;
-    *limits.budget -= taken;
+    stepsLeft -= taken;
     previous = instant;
-    if (firstStep) startIsInstance = instant == start.instant;
-    firstStep = false;
+    if (std::exchange(firstStep, false)) startIsInstance = instant == start.instant;
     // DTSTART is the first of COUNT's occurrences, whether or not the rule
     // gives it.
     if (rule.count > 0 && !startIsInstance && ++produced >= rule.count) break;
     if (instant >= limits.to) break;
     if (instant < limits.from) continue;
-    const Occurrence occurrence{{next, instant}, length};
-    if (instant < limits.window) {
-      before.push_back(occurrence);
-      if (before.size() > limits.keep) before.pop_front();
-    } else {
-      // A rule of minutes on a date gives each day many times over: only
-      // new days count.
-      if (Add(found, occurrence, limits) && ++kept > limits.keep) break;
-    }
+    const EventTime time{next, instant};
+    if (!kept.Take({time, length.At(time)})) break;
   }
   icalrecur_iterator_free(iterator);
-  for (const Occurrence& occurrence : before) Add(found, occurrence, limits);
   return result;
+}
+
+// A yearly rule of ISO weeks, Monday-first, whose only other part that picks
+// days is BYDAY without ordinals, and which picks no times: libical gives
+// BYWEEKNO=1 days of December and of the wrong weekday.
+bool IsIsoWeekRule(const icalrecurrencetype& rule) {
+  if (rule.freq != ICAL_YEARLY_RECURRENCE || !Has(rule.by_week_no) ||
+      rule.week_start != ICAL_MONDAY_WEEKDAY) {
+    return false;
+  }
+  for (const short* part : {rule.by_month, rule.by_month_day, rule.by_year_day, rule.by_set_pos,
+                            rule.by_hour, rule.by_minute, rule.by_second}) {
+    if (Has(part)) return false;
+  }
+  for (const short* day = rule.by_day; *day != ICAL_RECURRENCE_ARRAY_MAX; ++day) {
+    if (icalrecurrencetype_day_position(*day) != 0) return false;
+  }
+  return true;
+}
+
+// The Monday of week 1 of an ISO year: the week of its 4 January.
+std::chrono::sys_days FirstMonday(int isoYear) {
+  using namespace std::chrono;
+  const sys_days fourth{year{isoYear} / January / 4};
+  return fourth - (weekday{fourth} - Monday);
+}
+
+// The days of the rule's weeks and weekdays in one ISO year, in order.
+std::vector<std::chrono::sys_days> IsoWeekDays(const icalrecurrencetype& rule, int isoYear,
+                                               std::chrono::weekday startDay) {
+  using namespace std::chrono;
+  const sys_days monday = FirstMonday(isoYear);
+  const int weeks = int((FirstMonday(isoYear + 1) - monday).count() / 7);
+  std::vector<sys_days> found;
+  for (const short* week = rule.by_week_no; *week != ICAL_RECURRENCE_ARRAY_MAX; ++week) {
+    const int number = *week > 0 ? *week : weeks + *week + 1;
+    if (number < 1 || number > weeks) continue;
+    const auto add = [&](weekday day) {
+      found.push_back(monday + days{7 * (number - 1)} + (day - Monday));
+    };
+    if (!Has(rule.by_day)) add(startDay);
+    for (const short* day = rule.by_day; *day != ICAL_RECURRENCE_ARRAY_MAX; ++day) {
+      add(weekday{unsigned(icalrecurrencetype_day_day_of_week(*day)) - 1});
+    }
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
+// Follows a yearly rule of ISO weeks from DTSTART, every INTERVAL ISO years.
+void ExpandIsoWeeks(const icalrecurrencetype& rule, const EventTime& start,
+                    const EventLength& length, const ExpansionLimits& limits, Occurrences& found) {
+  using namespace std::chrono;
+  const sys_days first = DayOf(start.wall);
+  int isoYear = int(year_month_day{first}.year()) + 1;
+  while (FirstMonday(isoYear) > first) --isoYear;
+  const Instant until = icaltime_is_null_time(rule.until)
+                            ? kCalendarEnd
+                            : InstantOf(rule.until) + (rule.until.is_date == 1 ? kDay - 1 : 0);
+  int produced = 1;  // DTSTART, the first of COUNT whether or not a week gives it
+  RuleOccurrences kept(limits, found);
+  for (; isoYear < 2101; isoYear += std::max<int>(rule.interval, 1)) {
+    for (const sys_days day : IsoWeekDays(rule, isoYear, weekday{first})) {
+      if (day <= first) continue;
+      const year_month_day date{day};
+      icaltimetype wall = start.wall;
+      wall.year = int(date.year());
+      wall.month = int(unsigned(date.month()));
+      wall.day = int(unsigned(date.day()));
+      const EventTime time{wall, InstantOf(wall)};
+      if (time.instant > until || time.instant >= limits.to) return;
+      if (rule.count > 0 && ++produced > rule.count) return;
+      if (time.instant >= limits.from && !kept.Take({time, length.At(time)})) return;
+    }
+  }
+}
+
+constexpr const char* kOtherCalendar =
+    " counts in a calendar other than the Gregorian one, which wekset-ics does not follow, so "
+    "only its first occurrence is shown";
+
+// The rules of an event, those that libical could not read made readable
+// where they can be, and a flaw for each that cannot.
+std::vector<icalrecurrencetype> RulesOf(icalcomponent* event, std::vector<std::string>& flaws) {
+  std::vector<icalrecurrencetype> rules;
+  for (icalproperty* property : Properties(event, ICAL_RRULE_PROPERTY)) {
+    rules.push_back(icalproperty_get_rrule(property));
+  }
+  for (icalproperty* flaw : Properties(event, ICAL_XLICERROR_PROPERTY)) {
+    const std::optional<std::string> text = BrokenRuleText(flaw);
+    if (!text || text->empty()) continue;  // an empty RRULE says nothing
+    std::vector<std::string> dropped;
+    icalrecurrencetype rule = icalrecurrencetype_from_string(Readable(*text, dropped).c_str());
+    icalerror_clear_errno();
+    // The rules read here own their RSCALE, which libical copies for them.
+    const bool gregorian = rule.rscale == nullptr || std::string_view(rule.rscale) == "GREGORIAN";
+    std::free(std::exchange(rule.rscale, nullptr));
+    if (!gregorian) {
+      flaws.push_back("its rule " + Quoted(*text) + kOtherCalendar);
+      continue;
+    }
+    if (rule.freq == ICAL_NO_RECURRENCE) {
+      flaws.push_back("its rule " + Quoted(*text) +
+                      " cannot be read, so only its first occurrence is shown");
+      continue;
+    }
+    for (const std::string& part : dropped) {
+      flaws.push_back("its rule " + Quoted(*text) + " has a part " + Quoted(part) +
+                      " that rules have not, so it is read without it");
+    }
+    rules.push_back(rule);
+  }
+  return rules;
+}
+
+// The rule as it can be followed, or nothing with the flaw why not; a COUNT
+// that reaches past what a calendar can show, and a rule of hours or less
+// on all-day events, are followed as far as they can be, with a flaw.
+std::optional<icalrecurrencetype> Followed(icalrecurrencetype rule, const EventTime& start,
+                                           std::vector<std::string>& flaws) {
+  const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&rule));
+  if (rule.rscale != nullptr && std::string_view(rule.rscale) != "GREGORIAN") {
+    flaws.push_back(said + kOtherCalendar);
+    return std::nullopt;
+  }
+  // An all-day event occurs on days: a rule of hours or less gives it each
+  // day it steps on, as often as it steps there.
+  if (start.IsDate() && IsSubDaily(rule.freq)) {
+    const Instant days = StepOf(rule) / kDay;
+    rule.interval = static_cast<short>(StepOf(rule) % kDay == 0 ? days : 1);
+    rule.freq = ICAL_DAILY_RECURRENCE;
+    for (short* part : {rule.by_hour, rule.by_minute, rule.by_second}) {
+      part[0] = ICAL_RECURRENCE_ARRAY_MAX;
+    }
+    flaws.push_back(said + " steps by hours or less through all-day events, so it is taken as " +
+                    Quoted(icalrecurrencetype_as_string(&rule)));
+  }
+  const Instant step = StepOf(rule), reach = kCalendarEnd - start.instant;
+  if (!CanOccur(rule)) {
+    flaws.push_back(said + " can never occur, so only its first occurrence is shown");
+    return std::nullopt;
+  }
+  if (step > 0 && reach > 0 && step > reach) {
+    flaws.push_back(said + " has an INTERVAL that reaches past 2099, so only its first " +
+                    "occurrence is shown");
+    return std::nullopt;
+  }
+  if (rule.count > 0 && step > 0 && !HasByParts(rule) && reach > 0 &&
+      rule.count - 1 > reach / step) {
+    flaws.push_back(said + " has a COUNT that reaches past 2099, so it is followed as far as a " +
+                    "calendar goes");
+    rule.count = 0;
+  }
+  return rule;
+}
+
+// The time of an RDATE or EXDATE, in the zone of the event's start where it
+// is floating; a flaw where it is not as written.
+std::optional<EventTime> DateOf(icalproperty* property, icaltimetype value, const EventTime& start,
+                                const ZoneResolver& zones, std::vector<std::string>* flaws) {
+  const ReadTime read = TimeOf(property, value, zones);
+  if (!read.flaw.empty() && flaws != nullptr) {
+    flaws->push_back(std::string(icalproperty_get_property_name(property)) + " " +
+                     Quoted(icaltime_as_ical_string(value)) + ": " + read.flaw);
+  }
+  if (!read.time) return std::nullopt;
+  return InZoneOf(*read.time, start);
+}
+
+void AddDates(icalcomponent* event, const EventTime& start, const EventLength& length,
+              const ZoneResolver& zones, const ExpansionLimits& limits, Expansion& made) {
+  for (icalproperty* property : Properties(event, ICAL_RDATE_PROPERTY)) {
+    const icaldatetimeperiodtype date = icalproperty_get_rdate(property);
+    const bool period = !icaltime_is_null_time(date.period.start);
+    const std::optional<EventTime> time =
+        DateOf(property, period ? date.period.start : date.time, start, zones, &made.flaws);
+    if (!time) continue;
+    // A period ends at its end, or lasts its duration.
+    Instant lasts = period ? icaldurationtype_as_int(date.period.duration) : length.At(*time);
+    if (period && !icaltime_is_null_time(date.period.end)) {
+      if (const auto end = DateOf(property, date.period.end, start, zones, &made.flaws)) {
+        lasts = end->instant - time->instant;
+      }
+    }
+    Add(made.occurrences, {*time, std::max<Instant>(lasts, 0)}, limits);
+  }
+  for (icalproperty* property : Properties(event, ICAL_EXDATE_PROPERTY)) {
+    const std::optional<EventTime> excluded =
+        DateOf(property, icalproperty_get_exdate(property), start, zones, &made.flaws);
+    if (!excluded) continue;
+    std::erase_if(made.occurrences, [&](const auto& entry) {
+      return excluded->IsDate() || start.IsDate()
+                 ? SameDate(entry.second.start.wall, excluded->wall)
+                 : entry.first == excluded->instant;
+    });
+  }
 }
 
 }  // namespace
 
-// A wall time in a zone whose clocks change: RFC 5545 takes a time that the
-// change skips with the offset from before it, and a time that occurs twice
-// as the first of them. The offsets a day either way of it are those from
-// before and after any change that touches it.
-Instant InstantOf(const icaltimetype& time) {
-  const Instant asWritten = icaltime_as_timet(time);
-  if (time.is_date == 1 || time.zone == nullptr) return asWritten;
-  auto* zone = const_cast<icaltimezone*>(time.zone);
-  const auto offsetAt = [&](Instant instant) {
-    return static_cast<Instant>(icaltime_as_timet(
-               icaltime_from_timet_with_zone(static_cast<time_t>(instant), 0, zone))) -
-           instant;
-  };
-  const auto fits = [&](Instant instant) {
-    return static_cast<Instant>(icaltime_as_timet(
-               icaltime_from_timet_with_zone(static_cast<time_t>(instant), 0, zone))) == asWritten;
-  };
-  const Instant before = asWritten - offsetAt(asWritten - kDay);
-  const Instant after = asWritten - offsetAt(asWritten + kDay);
-  if (before == after) return before;  // no change of the clocks near it
-  if (fits(before) && fits(after)) return std::min(before, after);
-  if (fits(after)) return after;
-  return before;
-}
-
-icaltimetype WallAdded(icaltimetype wall, Instant seconds) {
-  icaltime_adjust(&wall, static_cast<int>(seconds / kDay), 0, 0, static_cast<int>(seconds % kDay));
-  return wall;
-}
-
-EventTime InZoneOf(EventTime time, const EventTime& start) {
-  if (time.IsFloating() && !start.IsFloating() && !start.IsDate()) {
-    time.wall.zone = start.wall.zone;
-    time.instant = InstantOf(time.wall);
-  }
-  return time;
-}
-
-ReadTime TimeOf(icalproperty* property, icaltimetype value, const ZoneResolver& zones) {
-  ReadTime read;
-  EventTime time{value};
-  if (!IsRealTime(value)) {
-    time.wall = icaltime_normalize(value);
-    const std::string kind = value.is_date == 1 ? "date" : "time";
-    read.flaw = "its " + kind + " " + Quoted(icaltime_as_ical_string(value)) + " is no real " +
-                kind + ", so it is taken as " + Quoted(icaltime_as_ical_string(time.wall));
-  }
-  if (value.is_date == 0 && !icaltime_is_utc(value)) {
-    time.wall.zone = nullptr;
-    if (const char* tzid = icalproperty_get_parameter_as_string(property, "TZID")) {
-      const FoundZone found = zones.Find(tzid);
-      if (found.broken) {
-        read.flaw += std::string(read.flaw.empty() ? "" : "; ") + "its time zone " + Quoted(tzid) +
-                     " has an impossible UTC offset, so its time is shown as written";
-      } else if (found.zone == nullptr) {
-        read.flaw = "its time zone " + Quoted(tzid) + " is unknown";
-        return read;
-      }
-      time.wall.zone = found.zone;
-    }
-  }
-  time.instant = InstantOf(time.wall);
-  read.time = time;
-  return read;
-}
-
-Occurrences ExpandEvent(icalcomponent* event, const EventTime& start, Instant length,
-                        const ZoneResolver& zones, const ExpansionLimits& limits,
-                        std::vector<std::string>& warnings) {
-  Occurrences found;
-  Add(found, {start, length}, limits);
-
-  const auto timeOf = [&](icalproperty* property, icaltimetype value) -> std::optional<EventTime> {
-    const ReadTime read = TimeOf(property, value, zones);
-    if (!read.flaw.empty()) {
-      warnings.push_back(std::string(icalproperty_get_property_name(property)) + " " +
-                         Quoted(icaltime_as_ical_string(value)) + ": " + read.flaw);
-    }
-    if (!read.time) return std::nullopt;
-    return InZoneOf(*read.time, start);
-  };
-
-  std::vector<icalrecurrencetype> rules;
-  for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-       property != nullptr;
-       property = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
-    rules.push_back(icalproperty_get_rrule(property));
-  }
-  // The rules read here own their RSCALE, which libical copies for them.
-  std::vector<std::unique_ptr<char, decltype(&std::free)>> scales;
-  for (icalproperty* flaw = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY);
-       flaw != nullptr; flaw = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
-    const std::optional<std::string> text = BrokenRuleText(flaw);
-    if (!text || text->empty()) continue;  // an empty RRULE says nothing
-    const icalrecurrencetype rule =
-        icalrecurrencetype_from_string(WithoutNegativeCount(*text).c_str());
-    scales.emplace_back(rule.rscale, &std::free);
-    icalerror_clear_errno();
-    if (rule.freq == ICAL_NO_RECURRENCE) {
-      warnings.push_back("its rule " + Quoted(*text) +
-                         " cannot be read, so only its first occurrence is shown");
+Expansion ExpandEvent(icalcomponent* event, const EventTime& start, const EventLength& length,
+                      const ZoneResolver& zones, const ExpansionLimits& limits) {
+  Expansion made;
+  Add(made.occurrences, {start, length.At(start)}, limits);
+  std::int64_t stepsLeft = limits.steps;
+  for (const icalrecurrencetype& read : RulesOf(event, made.flaws)) {
+    std::optional<icalrecurrencetype> rule = Followed(read, start, made.flaws);
+    if (!rule) continue;
+    if (IsIsoWeekRule(*rule)) {
+      ExpandIsoWeeks(*rule, start, length, limits, made.occurrences);
       continue;
     }
-    rules.push_back(rule);
-  }
-  // How far a rule's steps may reach: to the last day a calendar can show.
-  const Instant reach = kCalendarEnd - start.instant;
-  for (icalrecurrencetype rule : rules) {
-    const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&rule));
-    // An all-day event occurs on days: a rule of hours or less gives it each
-    // day it steps on, as often as it steps there.
-    if (start.IsDate() && IsSubDaily(rule.freq)) {
-      const Instant days = StepOf(rule) / kDay;
-      rule.interval = static_cast<short>(StepOf(rule) % kDay == 0 ? days : 1);
-      rule.freq = ICAL_DAILY_RECURRENCE;
-      for (short* part : {rule.by_hour, rule.by_minute, rule.by_second}) {
-        part[0] = ICAL_RECURRENCE_ARRAY_MAX;
-      }
-      warnings.push_back(said + " steps by hours or less through all-day events, so it is " +
-                         "taken as " + Quoted(icalrecurrencetype_as_string(&rule)));
-    }
-    const Instant step = StepOf(rule);
-    if (!CanOccur(rule)) {
-      warnings.push_back(said + " can never occur, so only its first occurrence is shown");
-      continue;
-    }
-    if (step > 0 && reach > 0 && step > reach) {
-      warnings.push_back(said + " has an INTERVAL that reaches past 2099, so only its first " +
-                         "occurrence is shown");
-      continue;
-    }
-    // COUNT steps that reach past the calendar end where the calendar does.
-    if (rule.count > 0 && step > 0 && !HasByParts(rule) && reach > 0 &&
-        rule.count - 1 > reach / step) {
-      warnings.push_back(said + " has a COUNT that reaches past 2099, so it is followed as far " +
-                         "as a calendar goes");
-      rule.count = 0;
-    }
-    switch (ExpandRule(rule, start, length, limits, found)) {
+    const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&*rule));
+    switch (ExpandRule(*rule, start, length, limits, stepsLeft, made.occurrences)) {
       case Expanded::kWhole:
         break;
       case Expanded::kCutShort:
-        warnings.push_back(said + " takes more steps than there is time for, so it is cut short");
+        made.flaws.push_back(said + " takes more steps than there is time for, so it is cut short");
         break;
       case Expanded::kRefused:
-        warnings.push_back(said +
-                           " lies too thinly over its steps to be followed, so only its first "
-                           "occurrence is shown");
+        made.flaws.push_back(said +
+                             " lies too thinly over its steps to be followed, so only its first "
+                             "occurrence is shown");
         break;
     }
   }
+  AddDates(event, start, length, zones, limits, made);
+  made.steps = limits.steps - stepsLeft;
+  return made;
+}
 
-  for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
-       property != nullptr;
-       property = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-    const icaldatetimeperiodtype date = icalproperty_get_rdate(property);
-    if (icaltime_is_null_time(date.period.start)) {
-      if (std::optional<EventTime> time = timeOf(property, date.time)) {
-        Add(found, {*time, length}, limits);
-      }
-    } else if (std::optional<EventTime> time = timeOf(property, date.period.start)) {
-      // A period ends at its end, or lasts its duration.
-      Instant lasts = icaldurationtype_as_int(date.period.duration);
-      if (!icaltime_is_null_time(date.period.end)) {
-        if (std::optional<EventTime> end = timeOf(property, date.period.end)) {
-          lasts = end->instant - time->instant;
-        }
-      }
-      Add(found, {*time, std::max<Instant>(lasts, 0)}, limits);
+bool IsExcluded(icalcomponent* event, const EventTime& time, const EventTime& start,
+                const ZoneResolver& zones) {
+  for (icalproperty* property : Properties(event, ICAL_EXDATE_PROPERTY)) {
+    const std::optional<EventTime> excluded =
+        DateOf(property, icalproperty_get_exdate(property), start, zones, nullptr);
+    if (excluded && (excluded->IsDate() || start.IsDate() ? SameDate(time.wall, excluded->wall)
+                                                          : time.instant == excluded->instant)) {
+      return true;
     }
   }
-
-  for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
-       property != nullptr;
-       property = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
-    const std::optional<EventTime> excluded = timeOf(property, icalproperty_get_exdate(property));
-    if (!excluded) continue;
-    if (!excluded->IsDate() && !start.IsDate()) {
-      found.erase(excluded->instant);
-      continue;
-    }
-    // A date excludes the occurrences on that day, as written.
-    std::erase_if(found, [&](const auto& entry) {
-      const icaltimetype& wall = entry.second.start.wall;
-      return wall.year == excluded->wall.year && wall.month == excluded->wall.month &&
-             wall.day == excluded->wall.day;
-    });
-  }
-  return found;
+  return false;
 }
 
 }  // namespace wekset::ics

@@ -45,6 +45,42 @@ std::string TrimmedRight(std::string text) {
   return text;
 }
 
+// "14:30 ", and "23:30-00:30 " for an event that ends in the night after.
+std::string TimeOfDay(const DayEvent& event) {
+  if (!event.timed) return "";
+  char text[32];
+  if (event.endMinutes) {
+    std::snprintf(text, sizeof text, "%02d:%02d-%02d:%02d ", event.minutes / 60, event.minutes % 60,
+                  *event.endMinutes / 60, *event.endMinutes % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%02d:%02d ", event.minutes / 60, event.minutes % 60);
+  }
+  return text;
+}
+
+// ", until the 26th" on the first day of a timed event of several, and
+// " (day 2 of 3)" on its later days.
+std::string DaysOfEvent(const DayEvent& event) {
+  if (event.dayNumber > 1) {
+    return " (day " + std::to_string(event.dayNumber) + " of " + std::to_string(event.dayCount) +
+           ")";
+  }
+  if (!event.until) return "";
+  const std::chrono::year_month_day first{event.day}, last{*event.until};
+  if (first.year() / first.month() != last.year() / last.month()) {
+    char text[32];
+    std::snprintf(text, sizeof text, ", until %04d/%02u/%02u", int(last.year()),
+                  unsigned(last.month()), unsigned(last.day()));
+    return text;
+  }
+  const unsigned day = unsigned(last.day());
+  const char* ordinal = day % 10 == 1 && day != 11   ? "st"
+                        : day % 10 == 2 && day != 12 ? "nd"
+                        : day % 10 == 3 && day != 13 ? "rd"
+                                                     : "th";
+  return ", until the " + std::to_string(day) + ordinal;
+}
+
 }  // namespace
 
 std::string TexText(std::string_view text, std::size_t limit, bool& cut) {
@@ -88,16 +124,8 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
       std::snprintf(line, sizeof line, "-%04d/%02u\n", int(date.year()), unsigned(date.month()));
       source += line;
     }
-    std::string prefix;
-    if (event.timed) {
-      std::snprintf(line, sizeof line, "%02d:%02d ", event.minutes / 60, event.minutes % 60);
-      prefix = line;
-    }
-    std::string suffix;
-    if (event.dayNumber > 1) {
-      suffix = " (day " + std::to_string(event.dayNumber) + " of " +
-               std::to_string(event.dayCount) + ")";
-    }
+    const std::string prefix = TimeOfDay(event);
+    const std::string suffix = DaysOfEvent(event);
     bool cut = false;
     std::string summary = TrimmedRight(
         TexText(event.summary, kMaxDayTextLength - prefix.size() - suffix.size(), cut));

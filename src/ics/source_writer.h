@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ics/day_layout.h"
 #include "ics/import_options.h"
-#include "ics/occurrences.h"
 
 namespace wekset::ics {
 

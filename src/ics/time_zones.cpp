@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "ics/libical.h"
+
 namespace wekset::ics {
 
 namespace {
@@ -69,6 +71,17 @@ icaltimezone* KnownZone(const ZoneNames& names, std::string_view name, bool with
     rest.remove_prefix(slash + 1);
   }
   return ListedZone(names, IanaNameOfWindowsZone(name));
+}
+
+ZoneResolver::ZoneResolver(const ZoneNames& names, icalcomponent* calendar,
+                           const std::vector<std::string>& brokenZones)
+    : names_(&names), calendar_(calendar), broken_(&brokenZones) {
+  for (icalproperty* property : Properties(calendar, ICAL_X_PROPERTY)) {
+    const char* name = icalproperty_get_x_name(property);
+    if (name != nullptr && std::string_view(name) == "X-WR-TIMEZONE") {
+      floating_ = KnownZone(names, TextOr(icalproperty_get_x(property), ""), true);
+    }
+  }
 }
 
 FoundZone ZoneResolver::Find(const char* tzid) const {

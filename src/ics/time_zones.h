@@ -45,15 +45,19 @@ struct FoundZone {
 class ZoneResolver {
  public:
   ZoneResolver(const ZoneNames& names, icalcomponent* calendar,
-               const std::vector<std::string>& brokenZones)
-      : names_(&names), calendar_(calendar), broken_(&brokenZones) {}
+               const std::vector<std::string>& brokenZones);
 
   FoundZone Find(const char* tzid) const;
+
+  /// The zone that the calendar's floating times are meant in: that of its
+  /// X-WR-TIMEZONE, as Google and Apple write it; null for none.
+  icaltimezone* Floating() const { return floating_; }
 
  private:
   const ZoneNames* names_;
   icalcomponent* calendar_;
   const std::vector<std::string>* broken_;
+  icaltimezone* floating_ = nullptr;
   // Names found before: a calendar names few zones, its events many times.
   mutable std::map<std::string, FoundZone, std::less<>> found_;
 };

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ics/calendar_events.h"
 #include "ics/calendar_text.h"
-#include "ics/occurrences.h"
 #include "ics/time_zones.h"
 #include "model/limits.h"
 
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!events.Add(*text, "fuzz.ics", names, error)) return 0;
   const std::chrono::sys_days first{std::chrono::year{2027} / 1 / 3};
   events.LayOut({first, first + std::chrono::weeks{99}}, KnownZone(names, "Europe/Berlin", false),
-                static_cast<std::size_t>(wekset::kMaxEvents), warnings);
+                {static_cast<std::size_t>(wekset::kMaxEvents)}, warnings);
   return 0;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ics/calendar_events.h"
 #include "ics/calendar_text.h"
-#include "ics/occurrences.h"
 #include "ics/time_zones.h"
 #include "model/limits.h"
 
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::chrono::sys_days first{std::chrono::year{2027} / 1 / 3};
   const DayEvents days = events.LayOut({first, first + std::chrono::weeks{2}},
                                        KnownZone(names, "Europe/Berlin", false),
-                                       static_cast<std::size_t>(wekset::kMaxEvents), warnings);
+                                       {static_cast<std::size_t>(wekset::kMaxEvents)}, warnings);
   if (days.events.size() > static_cast<std::size_t>(wekset::kMaxEvents)) std::abort();
   return 0;
 }

@@ -5,47 +5,30 @@
 
 #include <libical/ical.h>
 
-#include <chrono>
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "ics/calendar_text.h"
+#include "ics/day_layout.h"
 #include "ics/time_zones.h"
+#include "ics/versions.h"
 
 namespace wekset::ics {
 
-/// Days from first up to, not including, end.
-struct DayWindow {
-  std::chrono::sys_days first;
-  std::chrono::sys_days end;
-};
-
-/// One event on one day of the window.
-struct DayEvent {
-  std::chrono::sys_days day;
-  bool timed = false;  // written with its start time: the first day of a timed event
-  int minutes = 0;     // its start, in minutes after midnight
-  int dayNumber = 1;   // which of the event's days this is
-  int dayCount = 1;    // how many days the event covers
-  // Views of the events' own text, which lives as long as their CalendarEvents.
-  std::string_view summary;
-  std::string_view location;
-  std::string_view file;  // where it came from, for warnings
-};
-
-/// The day events of a window.
-struct DayEvents {
-  std::vector<DayEvent> events;
+/// What laying the events out may cost: the steps of one rule's iterator,
+/// and of all of them in a run, about a second's work for libical each half
+/// million.
+struct LayOutLimits {
+  std::size_t keep = 0;  // the day events in all
+  std::int64_t ruleSteps = 500'000;
+  std::int64_t runSteps = 1'500'000;
 };
 
 /// The events of the iCalendar texts added to it, parsed once.
 class CalendarEvents {
  public:
-  CalendarEvents();
-  ~CalendarEvents();
+  CalendarEvents() = default;
   CalendarEvents(const CalendarEvents&) = delete;
   CalendarEvents& operator=(const CalendarEvents&) = delete;
 
@@ -59,10 +42,8 @@ class CalendarEvents {
   /// most keep day events in all, shared out among the events. Adds a
   /// warning, "FILE: ...", for each event left out, cut or shown otherwise
   /// than written.
-  DayEvents LayOut(const DayWindow& window, icaltimezone* local, std::size_t keep,
+  DayEvents LayOut(const DayWindow& window, icaltimezone* local, const LayOutLimits& limits,
                    std::vector<std::string>& warnings) const;
-
-  struct Event;  // an event as it was read, and from where
 
  private:
   std::vector<std::unique_ptr<icalcomponent, void (*)(icalcomponent*)>> roots_;
