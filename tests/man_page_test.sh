@@ -67,6 +67,7 @@ lualatex is not installed
 apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk
 unknown option -x
 no iCalendar file given
+one source file only, not also FILE
 [--tz Area/City] [--details] FILE.ics...
 LIST
       ;;

@@ -2,7 +2,8 @@
 # wekset-pdf end to end: its console, exit status and files, and the PDF's
 # pages, fonts and legibility (pdf_legibility.py) for the sample in EUC-KR,
 # long lines, crowded days, every script, days too full, characters that no
-# font has, Windows-1252 text, TeX errors, A4 paper, and what is missing.
+# font has, Windows-1252 text, TeX errors, A4 paper, and what is missing;
+# and what a stranger's calendar must not achieve: terminal escapes shown.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
 tests=$(cd "$(dirname "$0")" && pwd)
@@ -70,6 +71,23 @@ expect_pdf() {
   expect_run 0 "$(made "$header")"$'\n'"${index:+$index$'\n'}[wek.pdf] $pages $noun"$'\n' "$errors" \
     "$wekset_pdf" "$@"
 }
+
+# The console of a run that makes wek.tex from a source with the header line
+# $1 and then stops, LuaLaTeX having run, with the line $2.
+stopped() {
+  local index
+  index=$(index_line)
+  printf '%s\n%s%s\n' "$(made "$1")" "${index:+$index$'\n'}" "$2"
+}
+
+# An invitation for 5 January 2027, 10:00 UTC, with the summary $1.
+invite() {
+  printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//wekset tests//EN\r\nBEGIN:VEVENT\r\n'
+  printf 'UID:invite@wekset.test\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20270105T100000Z\r\n'
+  printf 'DURATION:PT1H\r\nSUMMARY:%s\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n' "$1"
+}
+window=(--tz UTC --from 2027/01/03 --weeks 2)
+window_header="2027/01/03 02 06"
 
 # The pages are all of one size, turned for a viewer to show them upright.
 expect_pages() {
@@ -191,7 +209,7 @@ wekset-pdf: the whole TeX log is in wek.log
   no-lualatex)
     # A PATH with what the script needs but LuaLaTeX.
     mkdir bin
-    for tool in dirname mktemp rm touch find; do ln -s "$(command -v "$tool")" bin/; done
+    for tool in dirname mktemp rm touch find sed; do ln -s "$(command -v "$tool")" bin/; done
     printf '2008/02\n' > calendar.txt
     expect_run 1 "$(made 2008/02)"$'\n' \
       $'wekset-pdf: lualatex is not installed; on Debian: apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk\n' \
@@ -223,6 +241,36 @@ wekset-pdf: [2008/02/18] cannot print U+C871
     [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt errors.txt legibility.txt wek.log wek.pdf wek.tex " ] ||
       fail "files left: $(ls -A)"
     ;;
+  escapes)
+    # A terminal's title and a clearing of its screen, bidi controls that
+    # would turn a line around, and a C1 control, in an event that stops TeX.
+    printf '2008/02\n-2008/02\n18 Salt & pepper \033]0;title\007\033[2J \342\200\256reversed\342\201\246 \302\233x\n' \
+      > calendar.txt
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' \
+      'wekset-pdf: [2008/02/18] TeX stopped on "Salt & pepper ?]0;title??[2J ?reversed? ?x": Text line contains an invalid character
+wekset-pdf: the whole TeX log is in wek.log
+' "$wekset_pdf"
+    # The same through an invitation: nothing of it reaches the terminal.
+    invite $'Party \e]0;title\a\e[2J \u202Ereversed\u2066' > invite.ics
+    "$wekset_pdf" "${window[@]}" invite.ics > console.txt 2>&1 || fail "status $?: $(cat console.txt)"
+    ! LC_ALL=C grep -q $'[\x01-\x08\x0b-\x1f\x7f]\|\xe2\x80\xae\|\xe2\x81\xa6' console.txt ||
+      fail "controls on the console: $(od -c console.txt)"
+    ;;
+  extensions)
+    # iCalendar files by their extension in any case, and a file named like
+    # an option after "--".
+    invite 'Team meeting' > invite.ics
+    for file in x.ICAL x.Ics -x.ics; do
+      cp invite.ics "./$file"
+      rm -f wek.pdf
+      expect_pdf "$window_header" 1 '' "${window[@]}" -- "$file"
+      pdftotext wek.pdf - | grep -q 'Team meeting' || fail "$file: the event is not on the page"
+    done
+    expect_pdf "$window_header" 1 '' "${window[@]}" x.ICAL
+    printf '2008/02\n-2008/02\n18 Dentist\n' > -x.txt
+    expect_pdf 2008/02 1 '' -- -x.txt
+    [ ! -e calendar.txt ] || fail "a sample was written"
+    ;;
   options)
     usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]
        wekset-pdf [--paper letter|a4] [--from YYYY/MM/DD] [--weeks N] [--per-page N]
@@ -231,6 +279,9 @@ wekset-pdf: [2008/02/18] cannot print U+C871
     expect_run 2 '' $'wekset-pdf: --paper takes letter or a4, not b5\n'"$usage"$'\n' "$wekset_pdf" --paper=b5
     expect_run 2 '' $'wekset-pdf: option --paper needs a value\n'"$usage"$'\n' "$wekset_pdf" --paper
     expect_run 2 '' $'wekset-pdf: no iCalendar file given\n'"$usage"$'\n' "$wekset_pdf" --weeks 4
+    expect_run 2 '' $'wekset-pdf: one source file only, not also b.txt\n'"$usage"$'\n' "$wekset_pdf" a.txt b.txt
+    expect_run 2 '' $'wekset-pdf: one source file only, not also c.txt\n'"$usage"$'\n' "$wekset_pdf" a.txt -- c.txt d.txt
+    expect_run 2 '' $'wekset-pdf: unknown option -x.ics\n'"$usage"$'\n' "$wekset_pdf" -x.ics
     "$wekset_pdf" --help > help.txt || fail "--help failed"
     [ "$(head -n 3 help.txt)" = "$usage" ] || fail "--help begins: $(head -n 3 help.txt)"
     [ ! -e calendar.txt ] || fail "an option made a calendar"
