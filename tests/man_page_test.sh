@@ -68,6 +68,9 @@ apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-n
 unknown option -x
 no iCalendar file given
 one source file only, not also FILE
+wek.pdf is a directory
+wek.log could not be written
+cannot find FILE in FOLDER; reinstall wekset
 [--tz Area/City] [--details] FILE.ics...
 LIST
       ;;

@@ -3,7 +3,8 @@
 # pages, fonts and legibility (pdf_legibility.py) for the sample in EUC-KR,
 # long lines, crowded days, every script, days too full, characters that no
 # font has, Windows-1252 text, TeX errors, A4 paper, and what is missing;
-# and what a stranger's calendar must not achieve: terminal escapes shown.
+# and what a stranger's calendar or a hostile folder must not achieve: links
+# written through, terminal escapes shown, a false success.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
 tests=$(cd "$(dirname "$0")" && pwd)
@@ -88,6 +89,20 @@ invite() {
 }
 window=(--tz UTC --from 2027/01/03 --weeks 2)
 window_header="2027/01/03 02 06"
+
+# A copy of the built programs and of wekset-pdf's files in the folder $1,
+# but for the files named after it.
+install_copy() {
+  local folder=$1 file
+  shift
+  mkdir -p "$folder"
+  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua cp1252.lua; do
+    [[ " $* " == *" $file "* ]] || [ ! -e "$build/$file" ] || cp "$build/$file" "$folder/"
+  done
+}
+
+# The files in the current folder, but for links.
+own_files() { find . -maxdepth 1 ! -type l ! -name . | sort | tr '\n' ' '; }
 
 # The pages are all of one size, turned for a viewer to show them upright.
 expect_pages() {
@@ -209,7 +224,7 @@ wekset-pdf: the whole TeX log is in wek.log
   no-lualatex)
     # A PATH with what the script needs but LuaLaTeX.
     mkdir bin
-    for tool in dirname mktemp rm touch find sed; do ln -s "$(command -v "$tool")" bin/; done
+    for tool in realpath dirname mktemp rm ls awk sed; do ln -s "$(command -v "$tool")" bin/; done
     printf '2008/02\n' > calendar.txt
     expect_run 1 "$(made 2008/02)"$'\n' \
       $'wekset-pdf: lualatex is not installed; on Debian: apt-get install texlive-luatex texlive-latex-recommended fonts-noto-core fonts-noto-cjk\n' \
@@ -241,6 +256,56 @@ wekset-pdf: [2008/02/18] cannot print U+C871
     [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt errors.txt legibility.txt wek.log wek.pdf wek.tex " ] ||
       fail "files left: $(ls -A)"
     ;;
+  planted-links)
+    # Links to a file of the user's at wek.pdf and wek.log, and at every name
+    # that their temporary copies had by the process number.
+    printf 'precious\n' > victim.txt
+    ln -s victim.txt wek.pdf
+    ln -s victim.txt wek.log
+    last=$(sh -c 'echo $$')
+    for pid in $(seq "$last" $((last + 300))); do
+      ln -s victim.txt ".wek.pdf.$pid"
+      ln -s victim.txt ".wek.log.$pid"
+    done
+    printf '2008/02\n-2008/02\n18 Dentist\n' > calendar.txt
+    umask 022
+    expect_pdf 2008/02 1 ''
+    [ "$(cat victim.txt)" = precious ] || fail "the file behind the links was written: $(head -c 80 victim.txt)"
+    expect_pages 1 "$letter"
+    [ "$(own_files)" = "./calendar.txt ./console.txt ./diff.txt ./errors.txt ./victim.txt ./wek.log ./wek.pdf ./wek.tex " ] ||
+      fail "files left: $(own_files)"
+    [ "$(stat -c %a wek.pdf wek.log | tr '\n' ' ')" = "644 644 " ] ||
+      fail "modes $(stat -c %a wek.pdf wek.log | tr '\n' ' '), not those of the umask"
+    [ "$(find . -maxdepth 1 -type l | wc -l)" = 602 ] || fail "planted links were removed or followed"
+    ;;
+  pdf-directory)
+    printf '2008/02\n-2008/02\n18 Dentist\n' > calendar.txt
+    mkdir wek.pdf
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' $'wekset-pdf: wek.pdf is a directory\n' \
+      "$wekset_pdf"
+    [ -z "$(ls -A wek.pdf)" ] || fail "wek.pdf/ has $(ls -A wek.pdf)"
+    # A link to a directory elsewhere is one too.
+    rmdir wek.pdf
+    mkdir elsewhere
+    ln -s elsewhere wek.pdf
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' $'wekset-pdf: wek.pdf is a directory\n' \
+      "$wekset_pdf"
+    [ -z "$(ls -A elsewhere)" ] || fail "elsewhere/ has $(ls -A elsewhere)"
+    # A log that cannot be kept: no new PDF, and the log is not said to be kept.
+    rm wek.pdf wek.log
+    printf 'an earlier PDF\n' > wek.pdf
+    mkdir wek.log
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' $'wekset-pdf: wek.log is a directory\n' \
+      "$wekset_pdf"
+    printf '2008/02\n-2008/02\n18 Salt & pepper\n' > calendar.txt
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' 'wekset-pdf: wek.log is a directory
+wekset-pdf: [2008/02/18] TeX stopped on "Salt & pepper": Misplaced alignment tab character &
+' "$wekset_pdf"
+    [ "$(cat wek.pdf)" = "an earlier PDF" ] || fail "the earlier wek.pdf was changed"
+    [ -z "$(ls -A wek.log)" ] || fail "wek.log/ has $(ls -A wek.log)"
+    [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt elsewhere errors.txt wek.log wek.pdf wek.tex " ] ||
+      fail "files left: $(ls -A)"
+    ;;
   escapes)
     # A terminal's title and a clearing of its screen, bidi controls that
     # would turn a line around, and a C1 control, in an event that stops TeX.
@@ -255,6 +320,46 @@ wekset-pdf: the whole TeX log is in wek.log
     "$wekset_pdf" "${window[@]}" invite.ics > console.txt 2>&1 || fail "status $?: $(cat console.txt)"
     ! LC_ALL=C grep -q $'[\x01-\x08\x0b-\x1f\x7f]\|\xe2\x80\xae\|\xe2\x81\xa6' console.txt ||
       fail "controls on the console: $(od -c console.txt)"
+    ;;
+  coarse-times)
+    # A wek.tex dated in the future, as a coarse or skewed clock leaves it,
+    # and wekset stopping early, having written the sample: nothing is made.
+    printf 'an earlier wek.tex\n' > wek.tex
+    touch -d '+1 day' wek.tex
+    expect_run 0 $'Need a source file, like calendar.txt\n[calendar.txt] created. Edit it for your needs.\n' '' \
+      "$wekset_pdf"
+    [ ! -e wek.pdf ] && [ "$(cat wek.tex)" = "an earlier wek.tex" ] || fail "a PDF of the earlier wek.tex"
+    # A new wek.tex with the earlier one's time is compiled.
+    install_copy bin wekset
+    printf '#!/bin/sh\ntouch -r wek.tex ../time\n"%s/wekset" "$@"\nstatus=$?\ntouch -r ../time wek.tex\nexit $status\n' \
+      "$build" > bin/wekset
+    chmod +x bin/wekset
+    mkdir run && cd run || exit 1
+    printf '2008/02\n-2008/02\n18 Dentist\n' > calendar.txt
+    printf 'an earlier wek.tex\n' > wek.tex
+    touch -d '2000-01-01' wek.tex
+    wekset_pdf=$work/bin/wekset-pdf
+    expect_pdf 2008/02 1 ''
+    [ "$(stat -c %Y wek.tex)" = "$(stat -c %Y ../time)" ] || fail "wek.tex has a time of its own"
+    expect_pages 1 "$letter"
+    ;;
+  own-files)
+    # Reached through a link, wekset-pdf finds its files where it is.
+    mkdir bin
+    ln -s "$build/wekset-pdf" bin/wekset-pdf
+    printf '2008/02\n-2008/02\n18 가족 Dentist\n' > calendar.txt
+    wekset_pdf=$work/bin/wekset-pdf
+    expect_pdf 2008/02 1 ''
+    expect_pages 1 "$letter"
+    expect_legible
+    # Without hangul.sty or wekset.lua no PDF is made.
+    for file in hangul.sty wekset.lua; do
+      rm -rf install wek.pdf
+      install_copy install "$file"
+      expect_run 1 "$(made 2008/02)"$'\n' "wekset-pdf: cannot find $file in $work/install; reinstall wekset"$'\n' \
+        "$work/install/wekset-pdf"
+      [ ! -e wek.pdf ] || fail "a PDF without $file"
+    done
     ;;
   extensions)
     # iCalendar files by their extension in any case, and a file named like
