@@ -54,6 +54,7 @@ DESCRIPTION
 OPTIONS
 DIAGNOSTICS
 EXIT STATUS
+SECURITY
 wekset-pdf [--paper letter|a4] [SourceFile]
 [wek.pdf] 5 pages
 indexing the fonts, first run only

@@ -4,7 +4,8 @@
 # long lines, crowded days, every script, days too full, characters that no
 # font has, Windows-1252 text, TeX errors, A4 paper, and what is missing;
 # and what a stranger's calendar or a hostile folder must not achieve: links
-# written through, terminal escapes shown, a false success.
+# written through, files read from the calendar's folder, programs run,
+# terminal escapes shown, a false success.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
 tests=$(cd "$(dirname "$0")" && pwd)
@@ -13,10 +14,12 @@ name=$2
 wekset_pdf=$build/wekset-pdf
 
 # The cases of what is missing run whether or not it is installed.
+tools="lualatex pdfinfo pdffonts fc-list"
+[ "$name" = strace ] && tools="$tools strace"
 case $name in
   no-lualatex | options) ;;
   *)
-    for tool in lualatex pdfinfo pdffonts fc-list; do
+    for tool in $tools; do
       command -v "$tool" > /dev/null && continue
       [ "${CI:-}" = true ] && { echo "FAIL: $tool is not installed, and CI must run this test"; exit 1; }
       echo "SKIPPED: $tool is not installed"
@@ -96,7 +99,7 @@ install_copy() {
   local folder=$1 file
   shift
   mkdir -p "$folder"
-  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua cp1252.lua; do
+  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua cp1252.lua safer.lua; do
     [[ " $* " == *" $file "* ]] || [ ! -e "$build/$file" ] || cp "$build/$file" "$folder/"
   done
 }
@@ -306,6 +309,77 @@ wekset-pdf: [2008/02/18] TeX stopped on "Salt & pepper": Misplaced alignment tab
     [ "$(ls -A | tr '\n' ' ')" = "calendar.txt console.txt diff.txt elsewhere errors.txt wek.log wek.pdf wek.tex " ] ||
       fail "files left: $(ls -A)"
     ;;
+  closed-room)
+    # Files that TeX or luaotfload would find in the calendar's folder, if
+    # they looked there, each leaving a mark when read; shell escape asked
+    # for by the environment and by a planted texmf.cnf.
+    for file in hangul.sty luaotfload.sty; do
+      printf '\\directlua{io.open("%s/read-%s", "w"):close()}\n' "$work" "$file" > "$file"
+    done
+    for file in luaotfload-main.lua luaotfload.lua wekset.lua safer.lua luaharfbuzz.lua; do
+      printf 'io.open("%s/read-%s", "w"):close()\n' "$work" "$file" > "$file"
+    done
+    printf 'shell_escape = t\nopenout_any = a\n' > texmf.cnf
+    planted=$(ls -A | tr '\n' ' ')
+    export shell_escape=t
+    printf '%s\n' 2008/02 -2008/02 \
+      "18 \\immediate\\write18{touch $work/pwned}\\directlua{os.execute('touch $work/pwned')}Dentist" > calendar.txt
+    expect_pdf 2008/02 1 ''
+    expect_pages 1 "$letter"
+    [ "$(pdftotext wek.pdf - | grep -c Dentist)" = 1 ] || fail "the event is not on the page"
+    invite 'Team meeting' > invite.ics
+    expect_pdf "$window_header" 1 '' "${window[@]}" invite.ics
+    # shellcheck disable=SC2086 # the planted names, one by one
+    kept=$(printf '%s\n' calendar.txt console.txt diff.txt errors.txt invite.ics wek.log wek.pdf wek.tex $planted | sort)
+    [ "$(ls -A)" = "$kept" ] || fail "files left: $(ls -A)"
+    # TeX writes in its own folder only.
+    printf '%s\n' 2008/02 -2008/02 "18 \\immediate\\openout9=$work/written.tex" > calendar.txt
+    expect_run 1 "$(stopped 2008/02 '[wek.pdf] was left unchanged.')"$'\n' \
+      "wekset-pdf: [2008/02/18] TeX stopped on \"\\immediate\\openout9=$work/written.tex\": I can't write on file \`$work/written.tex'
+wekset-pdf: the whole TeX log is in wek.log
+" "$wekset_pdf"
+    [ ! -e written.tex ] || fail "TeX wrote in the calendar's folder"
+    ;;
+  imported-lua)
+    # With new font caches, the fonts are indexed and cached under the
+    # limits that an imported calendar runs with.
+    invite 'Team meeting' > invite.ics
+    export TEXMFCACHE=$work/cache TEXMFVAR=$work/cache
+    mkdir cache
+    [ "$(index_line)" = "indexing the fonts, first run only" ] || fail "the new font cache is not empty"
+    expect_pdf "$window_header" 1 '' "${window[@]}" invite.ics
+    ls cache/luatex-cache/generic/names/luaotfload-names.luc* > /dev/null 2>&1 || fail "no font index was kept"
+    [ -n "$(find cache/luatex-cache/generic/fonts -type f)" ] || fail "no font was cached"
+    expect_pdf "$window_header" 1 '' "${window[@]}" invite.ics
+    # What that Lua may still do, from a folder of its own: write there and in
+    # the caches, and nothing more.
+    mkdir room
+    printf 'precious\n' > victim.txt
+    cat > may.lua << LUA
+kpse.set_program_name("luatex")
+dofile("$build/safer.lua").close()
+local function may(done) io.stdout:write(done and "yes " or "no ") end
+may(io.open("here.txt", "w")) may(io.open("$work/cache/luatex-cache/new", "wb"))
+may(lfs.mkdir("$work/cache/luatex-cache/made")) may(io.open("../victim.txt", "w"))
+may(io.open("$work/victim.txt", "a")) may(io.open("$work/victim.txt", "r+"))
+may(os.remove("$work/victim.txt")) may(os.rename("$work/victim.txt", "here.txt"))
+may(lfs.mkdir("$work/made")) may(pcall(io.output, "$work/victim.txt"))
+may(os.execute or io.popen or os.exec or os.spawn or os.setenv or package.loadlib or lfs.chdir)
+LUA
+    (cd room && texlua ../may.lua > ../lua.txt 2>&1) || fail "texlua failed: $(cat lua.txt)"
+    [ "$(cat lua.txt)" = "yes yes yes no no no no no no no no " ] || fail "Lua may or may not: $(cat lua.txt)"
+    [ "$(cat victim.txt)" = precious ] && [ ! -e made ] || fail "Lua wrote outside its folder"
+    ;;
+  tmpdir)
+    # A temporary folder whose name TeX would read as commands, and a source
+    # that is copied there to be read as Windows-1252.
+    mkdir 'tmp%{\'
+    export TMPDIR=$work/'tmp%{\'
+    printf '2008/02\n-2008/02\n18 Caf\xe9 au lait\n' > calendar.txt
+    expect_pdf 2008/02 1 $'wekset-pdf: wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252\n'
+    pdftotext wek.pdf - | grep -q 'Café au lait' || fail "the text is not on the page"
+    [ -z "$(ls -A "$TMPDIR")" ] || fail "left in the temporary folder: $(ls -A "$TMPDIR")"
+    ;;
   escapes)
     # A terminal's title and a clearing of its screen, bidi controls that
     # would turn a line around, and a C1 control, in an event that stops TeX.
@@ -375,6 +449,42 @@ wekset-pdf: the whole TeX log is in wek.log
     printf '2008/02\n-2008/02\n18 Dentist\n' > -x.txt
     expect_pdf 2008/02 1 '' -- -x.txt
     [ ! -e calendar.txt ] || fail "a sample was written"
+    ;;
+  strace)
+    # What an invitation makes the whole run open: nothing in the calendar's
+    # folder but the invitation and wek.*, nothing of the user's elsewhere.
+    mkdir calendar tmp
+    invite 'Team meeting' > calendar/invite.ics
+    export TMPDIR=$work/tmp
+    cd calendar || exit 1
+    timeout 60 strace -f -y -qq -e trace=openat,open,creat -o ../trace.txt "$wekset_pdf" "${window[@]}" invite.ics \
+      > ../console.txt 2>&1 || fail "status $?: $(cat ../console.txt)"
+    cd .. || exit 1
+    grep -q '^\[wek.pdf\] 1 page$' console.txt || fail "it said: $(cat console.txt)"
+    # Each path as opened: relative ones from the folder they were opened in.
+    sed -n -E 's/.*open(at)?\((AT_FDCWD|[0-9]+)<([^>]*)>, "([^"]*)".*/\3 \4/p; s/.*(open|creat)\("([^"]*)".*/\/ \2/p' trace.txt |
+      awk '{ path = $2; if (substr(path, 1, 1) != "/") path = $1 "/" path; gsub("/(\\./)+", "/", path); print path }' |
+      sort -u > opened.txt
+    [ -s opened.txt ] || fail "strace saw nothing"
+    # The folders that may be read, each with all in it: the build, the
+    # temporary folder, the zones, TeX Live's trees and caches, the fonts and
+    # their caches, the system's libraries and locales.
+    folders="$build $work/tmp /usr/share/zoneinfo /usr/share/texlive /usr/share/texmf /var/lib/texmf /etc/texmf"
+    for variable in TEXMFLOCAL TEXMFHOME TEXMFVAR TEXMFCONFIG TEXMFCACHE VARTEXFONTS; do
+      folders+=" $(kpsewhich -var-value "$variable" | tr ':' ' ')"
+    done
+    folders+=" /usr/share/fonts /usr/local/share/fonts /etc/fonts /var/cache/fontconfig $HOME/.cache/fontconfig"
+    folders+=" /lib /lib64 /usr/lib /proc/self /usr/share/locale"
+    files="$work/calendar/invite.ics /etc/localtime /etc/ld.so.cache /proc/filesystems /dev/null /dev/urandom"
+    : > allowed.txt
+    for folder in $folders; do printf '%s\n' "$folder" "$folder/" >> allowed.txt; done
+    printf '%s\n' $files >> allowed.txt
+    # Beside the invitation: wek.*, and their temporary copies.
+    grep -v -E "^$work/calendar/\\.?wek\\.(tex|log|pdf)(\\.[^/]*)?\$" opened.txt |
+      awk 'NR == FNR { if (/\/$/) folder[$0] = 1; else file[$0] = 1; next }
+        { if ($0 in file) next; for (f in folder) if (index($0, f) == 1) next; print }' allowed.txt - > unexpected.txt
+    [ ! -s unexpected.txt ] || fail "opened: $(head -n 20 unexpected.txt)"
+    grep -q "^$work/calendar/invite.ics\$" opened.txt || fail "the invitation was not read: $(cat opened.txt)"
     ;;
   options)
     usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]
