@@ -50,6 +50,18 @@ awk 'BEGIN {
   printf "END:VCALENDAR\r\n"
 }' > file-100-mb.ics
 
+# A series of every minute with 100,000 overrides, each of this and future.
+awk 'BEGIN {
+  printf "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:bench\r\nBEGIN:VEVENT\r\nUID:d\r\n"
+  printf "DTSTART:20260101T000000Z\r\nRRULE:FREQ=MINUTELY\r\nSUMMARY:D\r\nEND:VEVENT\r\n"
+  for (k = 0; k < 100000; k++) {
+    t = 1767225600 + 60 * k
+    printf "BEGIN:VEVENT\r\nUID:d\r\nRECURRENCE-ID;RANGE=THISANDFUTURE:%s\r\n", strftime("%Y%m%dT%H%M%SZ", t, 1)
+    printf "DTSTART:%s\r\nSUMMARY:O%d\r\nEND:VEVENT\r\n", strftime("%Y%m%dT%H%M%SZ", t + 30, 1), k
+  }
+  printf "END:VCALENDAR\r\n"
+}' > overrides.ics
+
 # Half the events weekly from 2020 with five EXDATEs each, half single ones
 # over the window, their zones taken in turn.
 awk 'BEGIN {
@@ -73,7 +85,7 @@ awk 'BEGIN {
 }' > events.ics
 
 printf '%-34s %9s %9s\n' "wekset-ics, 99 weeks from 2026/01/04" seconds "peak MB"
-for file in no-end count by-minute by-month never summary-8-mb summary-48-mb file-100-mb events; do
+for file in no-end count by-minute by-month never summary-8-mb summary-48-mb file-100-mb overrides events; do
   read -r seconds peak < <(measure "$wekset_ics" --tz UTC --from 2026/01/04 --weeks 99 "$file.ics")
   awk -v n="$file.ics" -v s="$seconds" -v p="$peak" 'BEGIN { printf "%-34s %9.2f %9.1f\n", n, s, p / 1024 }'
 done

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string_view>
 #include <tuple>
 
@@ -146,13 +147,8 @@ std::optional<Placed> PlaceOf(const Event& event, const Flaws& flaws,
   return placed;
 }
 
-// Whether an override's RECURRENCE-ID names this occurrence of its master:
+// Whether an occurrence of the master comes after what a RECURRENCE-ID names:
 // by the moment, or by the date as written where either side is all-day.
-bool Names(const EventTime& id, const EventTime& master, const EventTime& occurrence) {
-  if (id.IsDate() || master.IsDate()) return SameDate(id.wall, occurrence.wall);
-  return id.instant == occurrence.instant;
-}
-
 bool IsLater(const EventTime& occurrence, const EventTime& id, const EventTime& master) {
   if (id.IsDate() || master.IsDate()) {
     const icaltimetype& a = occurrence.wall;
@@ -215,33 +211,65 @@ Versions SortVersions(const std::vector<Event>& events, std::vector<std::string>
 
 std::vector<Shown> ApplyOverrides(const Series& series, std::vector<Shown> shown) {
   const Placed& master = series.master;
-  std::vector<Placed> overrides = series.overrides;
-  std::sort(overrides.begin(), overrides.end(), [](const Placed& a, const Placed& b) {
-    return a.recurrenceId->instant < b.recurrenceId->instant;
-  });
-  for (const Placed& change : overrides) {
-    const EventTime& id = *change.recurrenceId;
+  // The overrides that count, in the order of their RECURRENCE-IDs, each
+  // with its own occurrence; the ranges among them with, for each, whether
+  // it or one before it cancels.
+  std::vector<const Placed*> changes;
+  for (const Placed& change : series.overrides) {
     if (icalcomponent_get_sequence(change.event->component) <
             icalcomponent_get_sequence(master.event->component) &&
-        IsExcluded(master.event->component, id, master.start, master.event->zones)) {
+        IsExcluded(master.event->component, *change.recurrenceId, master.start,
+                   master.event->zones)) {
       continue;
     }
-    const Instant shift = change.start.instant - id.instant;
-    std::vector<Shown> kept;
-    for (Shown& entry : shown) {
-      if (Names(id, master.start, entry.original)) continue;
-      if (change.future && IsLater(entry.original, id, master.start)) {
-        if (Cancelled(*change.event)) continue;
-        entry.occurrence.start = Moved(entry.original, shift);
-        entry.occurrence.length = change.length.At(entry.occurrence.start);
-        entry.event = change.event;
-      }
-      kept.push_back(entry);
+    changes.push_back(&change);
+  }
+  std::sort(changes.begin(), changes.end(), [](const Placed* a, const Placed* b) {
+    return a->recurrenceId->instant < b->recurrenceId->instant;
+  });
+  // What the overrides name: moments, or days where either side is all-day.
+  std::set<Instant> namedMoments;
+  std::set<std::chrono::sys_days> namedDays;
+  for (const Placed* change : changes) {
+    const EventTime& id = *change->recurrenceId;
+    if (id.IsDate() || master.start.IsDate()) {
+      namedDays.insert(DayOf(id.wall));
+    } else {
+      namedMoments.insert(id.instant);
     }
-    shown = std::move(kept);
-    if (!Cancelled(*change.event)) {
-      shown.push_back({{change.start, change.length.At(change.start)}, change.event, id});
+  }
+  std::vector<const Placed*> ranges;
+  std::vector<bool> cancelledSince;
+  for (const Placed* change : changes) {
+    if (!change->future) continue;
+    cancelledSince.push_back(Cancelled(*change->event) ||
+                             (!cancelledSince.empty() && cancelledSince.back()));
+    ranges.push_back(change);
+  }
+  // Each occurrence of the master: gone where an override names it, else
+  // moved as the last range before it moves its own, or gone with it.
+  std::erase_if(shown, [&](Shown& entry) {
+    if (namedMoments.contains(entry.original.instant) ||
+        namedDays.contains(DayOf(entry.original.wall))) {
+      return true;
     }
+    const auto after = std::partition_point(ranges.begin(), ranges.end(), [&](const Placed* range) {
+      return IsLater(entry.original, *range->recurrenceId, master.start);
+    });
+    if (after == ranges.begin()) return false;
+    const std::size_t last = static_cast<std::size_t>(after - ranges.begin()) - 1;
+    if (cancelledSince[last]) return true;
+    const Placed& range = *ranges[last];
+    entry.occurrence.start =
+        Moved(entry.original, range.start.instant - range.recurrenceId->instant);
+    entry.occurrence.length = range.length.At(entry.occurrence.start);
+    entry.event = range.event;
+    return false;
+  });
+  for (const Placed* change : changes) {
+    if (Cancelled(*change->event)) continue;
+    shown.push_back(
+        {{change->start, change->length.At(change->start)}, change->event, *change->recurrenceId});
   }
   return shown;
 }
