@@ -376,20 +376,29 @@ TEST(Import, ReadsWhatCalendarAppsWrite) {
        "-2027/01\n05 10:00 Forever\n",
        {"a.ics: the event \"Forever\": its DURATION is negative or longer than a calendar can "
         "show, so the event is shown without its end"}},
-      {"a misspelt part of a rule is left out, and a calendar other than the Gregorian one told",
+      {"a misspelt part of a rule is left out",
        event("UID:u\r\nDTSTART:20270105T090000Z\r\nRRULE:FREQ=WEEKLY;UNTL=20270112T000000Z\r\n"
-             "SUMMARY:Weekly\r\n") +
-           event("UID:c\r\nDTSTART;VALUE=DATE:20270106\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n"
-                 "SUMMARY:New year\r\n"),
+             "SUMMARY:Weekly\r\n"),
        january,
        2,
        "UTC",
-       "-2027/01\n05 09:00 Weekly\n06 New year\n12 09:00 Weekly\n",
+       "-2027/01\n05 09:00 Weekly\n12 09:00 Weekly\n",
        {"a.ics: the event \"Weekly\": its rule \"FREQ=WEEKLY;UNTL=20270112T000000Z\" has a part "
-        "\"UNTL\" that rules have not, so it is read without it",
-        "a.ics: the event \"New year\": its rule \"RSCALE=CHINESE;FREQ=YEARLY\" counts in a "
-        "calendar other than the Gregorian one, which wekset-ics does not follow, so only its "
-        "first occurrence is shown"}},
+        "\"UNTL\" that rules have not, so it is read without it"}},
+      {"a yearly rule of another calendar follows ICU's dates of it, and says so",
+       event("UID:c\r\nDTSTART;VALUE=DATE:20260217\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n"
+             "SUMMARY:New year\r\n") +
+           event("UID:h\r\nDTSTART;VALUE=DATE:20260217\r\n"
+                 "RRULE:RSCALE=CHINESE;FREQ=MONTHLY\r\nSUMMARY:Monthly\r\n"),
+       year{2026} / month{2} / day{15},
+       60,
+       "UTC",
+       "-2026/02\n17 Monthly\n17 New year\n-2027/02\n07 New year\n",
+       {"a.ics: the event \"New year\": its rule \"RSCALE=CHINESE;FREQ=YEARLY\" counts in another "
+        "calendar, whose dates are ICU's, which may differ from the official calendar's by a day",
+        "a.ics: the event \"Monthly\": its rule \"RSCALE=CHINESE;FREQ=MONTHLY\" counts in a "
+        "calendar other than the Gregorian one in a way that wekset-ics does not follow, so only "
+        "its first occurrence is shown"}},
       {"a timed event into the night shows its end, one of days the last of them",
        event("UID:b\r\nDTSTART:20270105T233000Z\r\nDTEND:20270106T003000Z\r\n"
              "SUMMARY:Night bus\r\n") +

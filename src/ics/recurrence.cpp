@@ -6,6 +6,8 @@
 // libical gets wrong at the turn of the year, are followed here.
 #include "ics/recurrence.h"
 
+#include <unicode/ucal.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -396,8 +398,58 @@ void ExpandIsoWeeks(const icalrecurrencetype& rule, const EventTime& start,
 }
 
 constexpr const char* kOtherCalendar =
-    " counts in a calendar other than the Gregorian one, which wekset-ics does not follow, so "
-    "only its first occurrence is shown";
+    " counts in a calendar other than the Gregorian one in a way that wekset-ics does not "
+    "follow, so only its first occurrence is shown";
+
+// Follows a yearly rule of another calendar (RFC 7529's RSCALE, as CHINESE
+// or HEBREW) on the date of DTSTART in that calendar, through ICU's
+// calendars, every INTERVAL years of it; a year without that date (a leap
+// month, a 30th) has no occurrence, as SKIP=OMIT says. False where ICU has
+// no such calendar.
+bool ExpandOtherCalendar(const icalrecurrencetype& rule, const EventTime& start,
+                         const EventLength& length, const ExpansionLimits& limits,
+                         Occurrences& found) {
+  std::string locale = "@calendar=";
+  for (const char* c = rule.rscale; *c != '\0'; ++c) {
+    locale += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<UCalendar, void (*)(UCalendar*)> calendar(
+      ucal_open(u"UTC", -1, locale.c_str(), UCAL_DEFAULT, &status), ucal_close);
+  const char* type = U_SUCCESS(status) ? ucal_getType(calendar.get(), &status) : nullptr;
+  if (type == nullptr || locale.substr(10) != type) return false;
+  const auto day = DayOf(start.wall);
+  ucal_setMillis(calendar.get(), 86400000.0 * double(day.time_since_epoch().count()), &status);
+  const int32_t year = ucal_get(calendar.get(), UCAL_EXTENDED_YEAR, &status);
+  const int32_t month = ucal_get(calendar.get(), UCAL_MONTH, &status);
+  const int32_t leap = ucal_get(calendar.get(), UCAL_IS_LEAP_MONTH, &status);
+  const int32_t date = ucal_get(calendar.get(), UCAL_DATE, &status);
+  const Instant until = icaltime_is_null_time(rule.until) ? kCalendarEnd : InstantOf(rule.until);
+  RuleOccurrences kept(limits, found);
+  for (int k = 1, produced = 1; U_SUCCESS(status); ++k) {
+    ucal_clear(calendar.get());
+    ucal_set(calendar.get(), UCAL_EXTENDED_YEAR, year + k * std::max<int>(rule.interval, 1));
+    ucal_set(calendar.get(), UCAL_MONTH, month);
+    ucal_set(calendar.get(), UCAL_IS_LEAP_MONTH, leap);
+    ucal_set(calendar.get(), UCAL_DATE, date);
+    const UDate millis = ucal_getMillis(calendar.get(), &status);
+    if (ucal_get(calendar.get(), UCAL_DATE, &status) != date ||
+        ucal_get(calendar.get(), UCAL_IS_LEAP_MONTH, &status) != leap) {
+      continue;  // no such day that year
+    }
+    const std::chrono::year_month_day gregorian{
+        std::chrono::sys_days{std::chrono::days{static_cast<int>(millis / 86400000.0)}}};
+    icaltimetype wall = start.wall;
+    wall.year = int(gregorian.year());
+    wall.month = int(unsigned(gregorian.month()));
+    wall.day = int(unsigned(gregorian.day()));
+    const EventTime time{wall, InstantOf(wall)};
+    if (time.instant > until || time.instant >= limits.to) break;
+    if (rule.count > 0 && ++produced > rule.count) break;
+    if (time.instant >= limits.from && !kept.Take({time, length.At(time)})) break;
+  }
+  return true;
+}
 
 // The rules of an event, those that libical could not read made readable
 // where they can be, and a flaw for each that cannot.
@@ -439,7 +491,8 @@ std::vector<icalrecurrencetype> RulesOf(icalcomponent* event, std::vector<std::s
 std::optional<icalrecurrencetype> Followed(icalrecurrencetype rule, const EventTime& start,
                                            std::vector<std::string>& flaws) {
   const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&rule));
-  if (rule.rscale != nullptr && std::string_view(rule.rscale) != "GREGORIAN") {
+  if (rule.rscale != nullptr && std::string_view(rule.rscale) != "GREGORIAN" &&
+      (rule.freq != ICAL_YEARLY_RECURRENCE || HasByParts(rule))) {
     flaws.push_back(said + kOtherCalendar);
     return std::nullopt;
   }
@@ -528,6 +581,19 @@ Expansion ExpandEvent(icalcomponent* event, const EventTime& start, const EventL
     if (!rule) continue;
     if (IsIsoWeekRule(*rule)) {
       ExpandIsoWeeks(*rule, start, length, limits, made.occurrences);
+      continue;
+    }
+    if (rule->rscale != nullptr && std::string_view(rule->rscale) != "GREGORIAN") {
+      // ICU reckons the lunar calendars by astronomy, to the minute: where a
+      // new moon falls near midnight its day can differ from the official
+      // calendar's, as the Chinese new year of 2027 does (7 February, not 6).
+      const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&*rule));
+      made.flaws.push_back(
+          ExpandOtherCalendar(*rule, start, length, limits, made.occurrences)
+              ? said +
+                    " counts in another calendar, whose dates are ICU's, which may differ "
+                    "from the official calendar's by a day"
+              : said + kOtherCalendar);
       continue;
     }
     const std::string said = "its rule " + Quoted(icalrecurrencetype_as_string(&*rule));
