@@ -321,6 +321,44 @@ Expanded ExpandRule(icalrecurrencetype rule, const EventTime& start, const Event
   return result;
 }
 
+// The days that a rule followed here gives, as occurrences at DTSTART's
+// time of day: counted from DTSTART, which is the first of COUNT whether or
+// not the rule gives it, up to UNTIL and the range's end.
+class RuleDays {
+ public:
+  RuleDays(const icalrecurrencetype& rule, const EventTime& start, const EventLength& length,
+           const ExpansionLimits& limits, Occurrences& found)
+      : count_(rule.count),
+        until_(icaltime_is_null_time(rule.until)
+                   ? kCalendarEnd
+                   : InstantOf(rule.until) + (rule.until.is_date == 1 ? kDay - 1 : 0)),
+        start_(start),
+        length_(length),
+        limits_(limits),
+        kept_(limits, found) {}
+
+  /// False once no later day can be kept.
+  bool Take(std::chrono::sys_days day) {
+    const std::chrono::year_month_day date{day};
+    icaltimetype wall = start_.wall;
+    wall.year = int(date.year());
+    wall.month = int(unsigned(date.month()));
+    wall.day = int(unsigned(date.day()));
+    const EventTime time{wall, InstantOf(wall)};
+    if (time.instant > until_ || time.instant >= limits_.to) return false;
+    if (count_ > 0 && ++produced_ > count_) return false;
+    return time.instant < limits_.from || kept_.Take({time, length_.At(time)});
+  }
+
+ private:
+  int count_, produced_ = 1;
+  Instant until_;
+  const EventTime& start_;
+  const EventLength& length_;
+  const ExpansionLimits& limits_;
+  RuleOccurrences kept_;
+};
+
 // A yearly rule of ISO weeks, Monday-first, whose only other part that picks
 // days is BYDAY without ordinals, and which picks no times: libical gives
 // BYWEEKNO=1 days of December and of the wrong weekday.
@@ -376,23 +414,10 @@ void ExpandIsoWeeks(const icalrecurrencetype& rule, const EventTime& start,
   const sys_days first = DayOf(start.wall);
   int isoYear = int(year_month_day{first}.year()) + 1;
   while (FirstMonday(isoYear) > first) --isoYear;
-  const Instant until = icaltime_is_null_time(rule.until)
-                            ? kCalendarEnd
-                            : InstantOf(rule.until) + (rule.until.is_date == 1 ? kDay - 1 : 0);
-  int produced = 1;  // DTSTART, the first of COUNT whether or not a week gives it
-  RuleOccurrences kept(limits, found);
+  RuleDays days(rule, start, length, limits, found);
   for (; isoYear < 2101; isoYear += std::max<int>(rule.interval, 1)) {
     for (const sys_days day : IsoWeekDays(rule, isoYear, weekday{first})) {
-      if (day <= first) continue;
-      const year_month_day date{day};
-      icaltimetype wall = start.wall;
-      wall.year = int(date.year());
-      wall.month = int(unsigned(date.month()));
-      wall.day = int(unsigned(date.day()));
-      const EventTime time{wall, InstantOf(wall)};
-      if (time.instant > until || time.instant >= limits.to) return;
-      if (rule.count > 0 && ++produced > rule.count) return;
-      if (time.instant >= limits.from && !kept.Take({time, length.At(time)})) return;
+      if (day > first && !days.Take(day)) return;
     }
   }
 }
@@ -424,9 +449,8 @@ bool ExpandOtherCalendar(const icalrecurrencetype& rule, const EventTime& start,
   const int32_t month = ucal_get(calendar.get(), UCAL_MONTH, &status);
   const int32_t leap = ucal_get(calendar.get(), UCAL_IS_LEAP_MONTH, &status);
   const int32_t date = ucal_get(calendar.get(), UCAL_DATE, &status);
-  const Instant until = icaltime_is_null_time(rule.until) ? kCalendarEnd : InstantOf(rule.until);
-  RuleOccurrences kept(limits, found);
-  for (int k = 1, produced = 1; U_SUCCESS(status); ++k) {
+  RuleDays days(rule, start, length, limits, found);
+  for (int k = 1; U_SUCCESS(status); ++k) {
     ucal_clear(calendar.get());
     ucal_set(calendar.get(), UCAL_EXTENDED_YEAR, year + k * std::max<int>(rule.interval, 1));
     ucal_set(calendar.get(), UCAL_MONTH, month);
@@ -437,16 +461,10 @@ bool ExpandOtherCalendar(const icalrecurrencetype& rule, const EventTime& start,
         ucal_get(calendar.get(), UCAL_IS_LEAP_MONTH, &status) != leap) {
       continue;  // no such day that year
     }
-    const std::chrono::year_month_day gregorian{
-        std::chrono::sys_days{std::chrono::days{static_cast<int>(millis / 86400000.0)}}};
-    icaltimetype wall = start.wall;
-    wall.year = int(gregorian.year());
-    wall.month = int(unsigned(gregorian.month()));
-    wall.day = int(unsigned(gregorian.day()));
-    const EventTime time{wall, InstantOf(wall)};
-    if (time.instant > until || time.instant >= limits.to) break;
-    if (rule.count > 0 && ++produced > rule.count) break;
-    if (time.instant >= limits.from && !kept.Take({time, length.At(time)})) break;
+    if (!days.Take(
+            std::chrono::sys_days{std::chrono::days{static_cast<int>(millis / 86400000.0)}})) {
+      break;
+    }
   }
   return true;
 }
