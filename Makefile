@@ -14,7 +14,7 @@ RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texli
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on the document as it is, by hand.
 TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev pkg-config \
-  clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events fontconfig \
+  clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events nodejs fontconfig \
   strace perl time shellcheck
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
@@ -49,15 +49,27 @@ test:
 	@tools/need-packages.sh $(TEST_PACKAGES)
 	@tools/need-packages.sh libclang-rt-$$(clang -dumpversion | cut -d. -f1)-dev
 	$(MAKE) build WITH_TESTS=ON WITH_ICS=ON
+	$(MAKE) $(BUILD)/ical-js/installed
 	tools/ctest.sh --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) test-sanitized
 	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
+
+# ical.js, the corpus test's second reference, from the npm registry at the
+# version that its lock file pins, into a build folder. Debian's npm comes
+# only where no npm is, as one that came with Node conflicts with it.
+%/ical-js/installed: tests/ical-js/package.json tests/ical-js/package-lock.json
+	@command -v npm > /dev/null || tools/need-packages.sh npm
+	mkdir -p $*/ical-js
+	cp tests/ical-js/package.json tests/ical-js/package-lock.json $*/ical-js/
+	npm ci --prefix $*/ical-js --no-audit --no-fund
+	touch $@
 
 # The whole suite again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DWEKSET_WERROR=ON -DWEKSET_SANITIZE=ON \
 	  -DWEKSET_TESTS=ON -DWEKSET_ICS=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	$(MAKE) $(SANITIZE_BUILD)/ical-js/installed
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  tools/ctest.sh --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
