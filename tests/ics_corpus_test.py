@@ -136,8 +136,13 @@ def ical_js(reference, jobs):
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "ics_expand.mjs")
     arguments = [part for path, first, end in jobs
                  for part in (path, first.isoformat(), end.isoformat())]
-    run = subprocess.run(["node", script, icaljs, zones] + arguments, capture_output=True,
-                         timeout=40, check=True)
+    try:
+        run = subprocess.run(["node", script, icaljs, zones] + arguments, capture_output=True,
+                             timeout=40)
+    except subprocess.TimeoutExpired:
+        raise RuntimeError("ics_expand.mjs did not end in 40 seconds") from None
+    if run.returncode != 0:
+        raise RuntimeError("ics_expand.mjs failed: " + run.stderr.decode("utf-8", errors="replace"))
     results = []
     for (path, first, end), line in zip(jobs, run.stdout.decode("utf-8").splitlines()):
         answer = json.loads(line)
@@ -199,6 +204,9 @@ def main():
     if not os.path.isfile(os.path.join(reference[0], "node_modules", "ical.js", "package.json")):
         print("FAIL ical.js is not in %s: make test installs it" % reference[0])
         return 1
+    if not os.access(reference[1], os.X_OK):
+        print("FAIL %s, which gives ical.js the system's zones, cannot be run" % reference[1])
+        return 1
     names = sorted(name for name in os.listdir(corpus) if name.endswith(".ics"))
     jobs = []
     for name in names:
@@ -207,7 +215,11 @@ def main():
             data = file.read()
         first = window_of(data.decode("utf-8", errors="replace"))
         jobs.append((path, first, first + datetime.timedelta(weeks=99), data))
-    by_ical_js = ical_js(reference, [job[:3] for job in jobs])
+    try:
+        by_ical_js = ical_js(reference, [job[:3] for job in jobs])
+    except (OSError, RuntimeError) as error:
+        print("FAIL %s" % error)
+        return 1
     problems, unreadable, neither = [], {SIDES[1]: [], SIDES[2]: []}, []
     agree = {SIDES[1]: 0, SIDES[2]: 0}
     for name, (path, first, end, data), (by_ical, why) in zip(names, jobs, by_ical_js):
@@ -226,6 +238,9 @@ def main():
             agree[side] += found[side] is not None and found[side] == found[SIDES[0]]
         if found[SIDES[1]] is None and found[SIDES[2]] is None:
             neither.append(name)
+            if name in DIFFERENT:
+                problems.append("%s is listed as %r, but neither reference reads it"
+                                % (name, DIFFERENT[name][0]))
             continue
         actual = relation(found)
         if name in DIFFERENT:

@@ -68,17 +68,18 @@ function isCancelled(component) {
   return String(component.getFirstPropertyValue('status') || '').toUpperCase() === 'CANCELLED';
 }
 
-function modified(component) {
-  const time = component.getFirstPropertyValue('last-modified') ||
-      component.getFirstPropertyValue('dtstamp');
-  return time ? time.toUnixTime() : -Infinity;
-}
-
-// Of two versions of one event or override, the one that counts.
+// Of two versions of one event or override, the one that counts: the higher
+// SEQUENCE, then the later LAST-MODIFIED, then the later DTSTAMP, where both
+// have one, then the one read last.
 function newer(a, b) {
   const sequence = c => Number(c.getFirstPropertyValue('sequence')) || 0;
   if (sequence(a) !== sequence(b)) return sequence(a) > sequence(b) ? a : b;
-  return modified(a) > modified(b) ? a : b;
+  for (const name of ['last-modified', 'dtstamp']) {
+    const [ta, tb] = [a.getFirstPropertyValue(name), b.getFirstPropertyValue(name)];
+    if (!ta || !tb || ta.compare(tb) === 0) continue;
+    return ta.compare(tb) > 0 ? a : b;
+  }
+  return b;
 }
 
 function series(calendars) {
@@ -132,6 +133,7 @@ function expand(calendars, first, end) {
     let reach = 0;
     for (const override of overrides) {
       const moved = new ICAL.Event(override);
+      if (!moved.startDate) continue;
       reach = Math.max(reach, moved.recurrenceId.toUnixTime() - moved.startDate.toUnixTime());
     }
     if (alone || !event.isRecurring()) {
