@@ -68,8 +68,9 @@ DIFFERENT = {
     "issue_722_missing_timezones.ics": (
         "wekset-ics ≠ ical.js",
         "RFC 5545 3.8.5.3: the recurrence set is made of DTSTART with RRULE, RDATE and EXDATE: "
-        "wekset-ics has the event at its DTSTART and its RDATE, ical.js, with RDATEs and no "
-        "RRULE, gives the RDATEs alone; recurring-ical-events cannot read the file"),
+        "wekset-ics has the event at its DTSTART, in the window; ical.js, where there are RDATEs "
+        "and no RRULE, gives the RDATEs alone, here one in 2024; recurring-ical-events cannot "
+        "read the file"),
 }
 
 FIRST_DAY = datetime.date(2000, 3, 5)
