@@ -498,6 +498,11 @@ std::vector<icalrecurrencetype> RulesOf(icalcomponent* event, std::vector<std::s
       flaws.push_back("its rule " + Quoted(*text) + " has a part " + Quoted(part) +
                       " that rules have not, so it is read without it");
     }
+    // libical refused it, but read as far as it can be, it makes sense.
+    if (dropped.empty()) {
+      flaws.push_back("its rule " + Quoted(*text) + " is not written as RFC 5545 has it, so it " +
+                      "is read as " + Quoted(icalrecurrencetype_as_string(&rule)));
+    }
     rules.push_back(rule);
   }
   return rules;
