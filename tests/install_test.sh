@@ -13,7 +13,7 @@ program=$root/opt/wekset/bin/wekset
 [ -f "$root/opt/wekset/share/man/man1/wekset.1" ] || fail "no manual page"
 [ "$("$program" --version)" = "wekset 1.0.0" ] || fail "--version says $("$program" --version)"
 [ -x "$root/opt/wekset/bin/wekset-pdf" ] || fail "no wekset-pdf beside wekset"
-for file in hangul.sty wekset.lua cp1252.lua safer.lua; do
+for file in hangul.sty wekset.lua wekset-page.lua cp1252.lua safer.lua; do
   [ -f "$root/opt/wekset/share/wekset/$file" ] || fail "no $file for wekset-pdf"
 done
 [ -f "$root/opt/wekset/share/man/man1/wekset-pdf.1" ] || fail "no manual page for wekset-pdf"

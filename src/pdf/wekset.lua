@@ -91,6 +91,7 @@ local function log(format, ...)
   texio.write_nl("log", string.format("wekset: " .. format, ...))
   texio.write_nl("log", "")
 end
+wekset.log = log
 
 -- Chooses the fallback fonts for the characters of the document that Latin
 -- Modern has not, in the order of kFallbacks. A character that is in none of
@@ -198,59 +199,9 @@ for _, code in utf8.codes("/.-_?&=@:#") do kAddressBreak[code] = true end
 local message_line = nil  -- the line of the day box being set, or nil
 local reported = {}
 
-function wekset.begin_message(line) message_line = line end
-function wekset.end_message() message_line = nil end
-
--- The size to try first for a text of the given height at the given size that
--- is too tall for the room: as the text rewraps, its height goes with the
--- square of the size. Rounded down to a quarter point, not below 5pt.
-function wekset.estimate_size(size, height, room)
-  local points = size / 65536 * math.sqrt(room / height)
-  points = math.max(5, math.floor(points * 4) / 4)
-  tex.sprint(math.floor(math.min(points * 65536, size)))
-end
-
--- Sets \parshape for a paragraph of a day's text that begins at the top of
--- the box: its lines that would reach down into the line of the day number
--- take only the room between the month label, if any, and the number. Called
--- from \everypar, where the vertical list that the paragraph joins is the
--- one below the paragraph's own.
-local kVlist, kHlist, kRule = node.id("vlist"), node.id("hlist"), node.id("rule")
-
-function wekset.shape()
-  local list = tex.nest[tex.nest.ptr - 1]
-  local used, empty = 0, true
-  for n in node.traverse(list.head.next) do
-    if n.id == kHlist or n.id == kVlist or n.id == kRule then
-      used = used + n.height + n.depth
-      empty = false
-    elseif n.id == kGlue then
-      used = used + n.width
-    elseif n.id == kKern then
-      used = used + n.kern
-    end
-  end
-  local skip = tex.baselineskip.width
-  local size = font.getfont(font.current()).size
-  local band = tex.dimen["wekset@bandunset"]
-  -- A line's glyphs reach up to nine tenths of the size above its baseline.
-  local baseline = empty and size or used - list.prevdepth + skip
-  local narrow = 0
-  while baseline + (narrow * skip) - size * 0.9 < band do narrow = narrow + 1 end
-  if narrow == 0 then return end
-  local label, beside = tex.dimen["wekset@labelunset"], tex.dimen["wekset@besideunset"]
-  local width = tex.dimen["wekset@widthunset"]
-  local shape = {"\\parshape", narrow + 1}
-  for _ = 1, narrow do shape[#shape + 1] = label .. "sp " .. beside .. "sp" end
-  shape[#shape + 1] = "0sp " .. width .. "sp\\relax"
-  tex.sprint(table.concat(shape, " "))
-end
-
-function wekset.ratio(size, base) tex.sprint(string.format("%.5f", size / base)) end
-
-function wekset.too_full()
-  log("line %d: the text does not fit its box", message_line)
-end
+-- The day box being set, by the line of the document at which it is drawn;
+-- nil between day boxes, where the text callbacks leave TeX's text alone.
+function wekset.set_day(line) message_line = line end
 
 -- Leaves out the characters that no font has, reporting each once a day.
 -- HarfBuzz sets such a character as the font's empty glyph 0, which carries
