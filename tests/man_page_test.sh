@@ -58,7 +58,9 @@ SECURITY
 wekset-pdf [--paper letter|a4] [SourceFile]
 [wek.pdf] 5 pages
 indexing the fonts, first run only
-[YYYY/MM/DD] the text does not fit its box
+December 2007 - February 2008
+[YYYY/MM/DD] N of M events do not fit: "first words", ...
+weeks a page would set the text smaller than 6pt;
 [YYYY/MM/DD] cannot print U+XXXX
 is not installed, so its characters cannot print (on Debian: apt-get install
 wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252

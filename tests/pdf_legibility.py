@@ -8,11 +8,19 @@ advances across, and the ink of its glyphs up and down: each glyph's height
 and depth are measured once by drawing it alone in its font. The boxes are
 taken in reading order as the days of wek.tex, each must show its day number,
 and the words of each day's events must give back their characters in order:
-line ends and hyphens at them aside, and nothing else.
+line ends and hyphens at them aside, and nothing else. A day whose events do
+not all fit shows its first whole events (or, when not even one fits, the
+first lines of the first) and then a line "+N more" that counts the others.
+Event text is 6pt or larger, in at most 3 sizes a page. Every page has a
+heading that names its months and year, or the document's title and its
+year, above the weekday header; every page but the last holds the same
+number of week rows, and a page of them fills at least 90% of the height
+inside the paper's half-inch margins.
 
-Usage: pdf_legibility.py PDF WEK_TEX [--cut DAY]... [--unordered DAY]...
+Usage: pdf_legibility.py PDF WEK_TEX [--rows N] [--unordered DAY]...
                          [--left-out CHARACTERS]
-  --cut YYYY/MM/DD        that day's box shows only the beginning of its text
+  --rows N                the rows on every page but the last (by default the
+                          header line's weeks a page, up to 12)
   --unordered YYYY/MM/DD  that day's characters may come in another order, as
                           right-to-left scripts do
   --left-out CHARACTERS   characters that no font prints, missing on purpose
@@ -27,6 +35,12 @@ import unicodedata
 import fitz
 
 CLEARANCE = 0.25  # points between a word and a rule or another word
+FLOOR = 6         # the smallest size of event text
+MARGIN = 36       # the margins that printers leave, on every side
+LINE_MARK = "\\vskip1pt "
+MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August",
+          "September", "October", "November", "December"]
+WEEKDAYS = ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat")
 
 
 def decoded(data):
@@ -47,20 +61,51 @@ def decoded(data):
                    else bytes([byte]).decode("cp1252") for byte in data)
 
 
+def events_of(text):
+    """A day's events: its entries are joined, as its continuation lines
+    are, by the line mark, and a continuation line keeps its leading blanks
+    after it."""
+    events = []
+    for piece in text.split(LINE_MARK):
+        if events and piece.startswith(" "):
+            events[-1] += piece
+        else:
+            events.append(piece)
+    return events
+
+
 def days_of(document):
-    """The dates of the document's days, in order, and each day's text."""
-    days, texts, date = [], {}, None
+    """The dates of the document's days, in order, each day's events, the
+    header line's weeks a page and the title's month, if any."""
+    days, texts, date, weeks, title = [], {}, None, 6, None
     for line in decoded(document).split("\n"):
         found = re.match(r"%\.{30}.*\[(\d+)\.\s*(\d+)\.\s*(\d+)\]", line)
         if found:
             date = "%04d/%02d/%02d" % tuple(int(part) for part in found.groups())
             days.append(date)
+        elif line.startswith("% LinesInPages="):
+            weeks = abs(int(re.match(r"% LinesInPages=(-?\d+)", line).group(1))) or 6
+        elif line.startswith("\\centerline{\\ftwo "):
+            title = re.search(r"\{([^{}]*)\}\}\s*$", line).group(1)
         elif line.startswith("\\def\\message{\\vbox{{"):
             text = line[len("\\def\\message{\\vbox{{"):]
             text = re.sub(r"^\\vskip-\d+pt (\\s*msgft )?", "", text)[1:]
             text = re.sub(r" \}\}\}%$", "", text)
-            texts[date] = re.split(r"\\vskip1pt ", text)
-    return days, texts
+            texts[date] = events_of(text)
+    return days, texts, weeks, title
+
+
+def heading_of(first, last, title, days):
+    """The heading of a page from its first day to its last."""
+    if title:
+        years = [day[:4] for day in days if MONTHS[int(day[5:7]) - 1] == title]
+        return "%s %s" % (title, (years or [days[0][:4]])[0])
+    start, end = MONTHS[int(first[5:7]) - 1], MONTHS[int(last[5:7]) - 1]
+    if first[:4] != last[:4]:
+        return "%s %s \u2013 %s %s" % (start, first[:4], end, last[:4])
+    if start != end:
+        return "%s \u2013 %s %s" % (start, end, last[:4])
+    return "%s %s" % (start, first[:4])
 
 
 @functools.lru_cache(maxsize=None)
@@ -90,8 +135,8 @@ def ink(font, character):
 
 
 class Word:
-    def __init__(self, text, rect):
-        self.text, self.rect = text, rect
+    def __init__(self, text, rect, size):
+        self.text, self.rect, self.size = text, rect, size
 
     def __repr__(self):
         r = self.rect
@@ -105,7 +150,7 @@ def words_of(page):
     lines = []
     for block in page.get_text("rawdict")["blocks"]:
         for line in block.get("lines", []):
-            words, current = [], None
+            words, current, end = [], None, None
             for span in line["spans"]:
                 for char in span["chars"]:
                     if char["c"].isspace():
@@ -113,12 +158,18 @@ def words_of(page):
                         continue
                     origin = fitz.Point(char["origin"]) * turn
                     rect = fitz.Rect(char["bbox"]) * turn
+                    # Text that stands apart, as a day number beside a line
+                    # of text does, is a word of its own.
+                    gap = 0.3 * span["size"]
+                    if current is not None and (rect.x0 - end[1] > gap or end[0] - rect.x1 > gap):
+                        current = None
+                    end = (rect.x0, rect.x1)
                     extent = ink(span["font"], char["c"])
                     if extent is not None:
                         rect.y0 = origin.y + extent[0] * span["size"]
                         rect.y1 = origin.y + extent[1] * span["size"]
                     if current is None:
-                        current = Word("", fitz.Rect(rect))
+                        current = Word("", fitz.Rect(rect), span["size"])
                         words.append(current)
                     current.text += char["c"]
                     current.rect |= rect
@@ -159,6 +210,31 @@ def comparable(text, form="NFC"):
     return unicodedata.normalize(form, "".join(text.split()))
 
 
+def check_day(events, lines, unordered):
+    """Whether the lines of a day's box give back its events: all of them,
+    or the first whole ones and a line "+N more" that counts the others;
+    when not one fits whole, the first lines of the first may stand above
+    it."""
+    more = re.fullmatch(r"\+(\d+) more", lines[-1]) if lines else None
+    if more:
+        shown = len(events) - int(more.group(1))
+        if not 0 <= shown < len(events):
+            return "counts %s of %d events" % (lines[-1], len(events))
+        lines = lines[:-1]
+        expected = "".join(events[:shown])
+        if unordered:
+            lines = ["".join(sorted(comparable("".join(lines), "NFKC")))]
+            expected = "".join(sorted(comparable(expected, "NFKC")))
+        if shown == 0:
+            return check_text(events[0], lines, True) if lines else None
+        return check_text(expected, lines, False)
+    expected = "".join(events)
+    if unordered:
+        lines = ["".join(sorted(comparable("".join(lines), "NFKC")))]
+        expected = "".join(sorted(comparable(expected, "NFKC")))
+    return check_text(expected, lines, False)
+
+
 def check_text(expected, lines, cut):
     """Whether the lines give back the expected text, or its beginning when
     cut: hyphens that end a line may be the line breaker's."""
@@ -178,28 +254,59 @@ def check_text(expected, lines, cut):
     return None
 
 
+def check_page(number, page, boxes, words, dates, rows, last, heading):
+    """The page's heading, weekday header, rows and height, and the sizes of
+    its event text."""
+    problems = []
+    top = min(box.y0 for box in boxes) if boxes else 0
+    title = " ".join(word.text for line in words for word in line if word.rect.y1 < top)
+    if title != heading:
+        problems.append("page %d: the heading is %r, not %r" % (number, title, heading))
+    header = [box for box in boxes if abs(box.y0 - top) < 1]
+    named = [word.text for line in words for word in line
+             if any(box.contains(word.rect) for box in header)]
+    if named != list(WEEKDAYS):
+        problems.append("page %d: the weekday header shows %s" % (number, named))
+    shown = len({round(box.y0) for box in boxes}) - 1
+    if len(dates) != 7 * shown:
+        problems.append("page %d: %d day boxes in %d rows" % (number, len(dates), shown))
+    if shown != rows and not (last and shown < rows):
+        problems.append("page %d: %d rows, not %d" % (number, shown, rows))
+    if shown == rows and boxes:
+        printable = min(page.rect.width, page.rect.height) - 2 * MARGIN
+        height = max(box.y1 for box in boxes) - top
+        if height < 0.9 * printable:
+            problems.append("page %d: the grid is %.1fpt high, less than 90%% of %.1fpt"
+                            % (number, height, printable))
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("pdf")
     parser.add_argument("document")
-    parser.add_argument("--cut", action="append", default=[])
+    parser.add_argument("--rows", type=int)
     parser.add_argument("--unordered", action="append", default=[])
     parser.add_argument("--left-out", default="")
     arguments = parser.parse_args()
     with open(arguments.document, "rb") as file:
-        days, texts = days_of(file.read())
+        days, texts, weeks, title = days_of(file.read())
+    rows = arguments.rows or min(weeks, 12)
 
     problems, day_index, word_count = [], 0, 0
-    for number, page in enumerate(fitz.open(arguments.pdf), 1):
+    pages = fitz.open(arguments.pdf)
+    for number, page in enumerate(pages, 1):
         boxes, labels = boxes_of(page)
         contents = [[] for _ in boxes]
-        for line in words_of(page):
+        lines = words_of(page)
+        first_day, sizes = day_index, set()
+        for line in lines:
             for word in line:
                 word_count += 1
                 centre = fitz.Point((word.rect.x0 + word.rect.x1) / 2, (word.rect.y0 + word.rect.y1) / 2)
                 inside = [i for i, box in enumerate(boxes) if box.contains(centre)]
                 if not inside:
-                    # The title, above the grid.
+                    # The heading, above the grid.
                     if not boxes or word.rect.y1 + CLEARANCE < min(box.y0 for box in boxes):
                         continue
                     problems.append("page %d: %s lies in no box" % (number, word))
@@ -219,7 +326,7 @@ def main():
                         problems.append("page %d: %s and %s overlap" % (number, word, other))
             # A weekday box holds its name alone; a day box its number, a
             # month label maybe, then the day's text.
-            if len(words) == 1 and words[0].text in ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"):
+            if len(words) == 1 and words[0].text in WEEKDAYS:
                 continue
             if day_index >= len(days):
                 problems.append("page %d: more day boxes than days" % number)
@@ -241,25 +348,32 @@ def main():
                 if not event_lines or event_lines[-1][0] is not line:
                     event_lines.append((line, []))
                 event_lines[-1][1].append(word.text)
-            expected = "".join(texts.get(date, []))
+                if word.size < FLOOR - 0.05:
+                    problems.append("page %d: %s is set at %.2fpt" % (number, word, word.size))
+                sizes.add(round(word.size, 1))
+            events = texts.get(date, [])
             for character in arguments.left_out:
-                expected = expected.replace(character, "")
+                events = [event.replace(character, "") for event in events]
             shown = [" ".join(words) for _, words in event_lines]
-            if date in arguments.unordered:
-                # Shaped letters come back in their presentation forms.
-                expected = "".join(sorted(comparable(expected, "NFKC")))
-                shown = ["".join(sorted(comparable("".join(shown), "NFKC")))]
-            trouble = check_text(expected, shown, date in arguments.cut)
+            # Shaped letters come back in their presentation forms.
+            trouble = check_day(events, shown, date in arguments.unordered)
             if trouble:
                 problems.append("%s: the box %s" % (date, trouble))
+        if len(sizes) > 3:
+            problems.append("page %d: event text in %d sizes: %s" % (number, len(sizes), sorted(sizes)))
+        dates = days[first_day:day_index]
+        if dates:
+            heading = heading_of(dates[0], dates[-1], title, days)
+            problems += check_page(number, page, boxes, lines, dates, rows,
+                                   number == len(pages), heading)
     if day_index != len(days):
         problems.append("%d day boxes for %d days" % (day_index, len(days)))
     for problem in problems:
         print("FAIL " + problem)
     if problems:
         return 1
-    print("ok   %d words in %d day boxes, all inside and apart, every event's text whole"
-          % (word_count, day_index))
+    print("ok   %d words in %d day boxes on %d pages, all inside and apart, every event's text"
+          " whole or counted, every page headed and full" % (word_count, day_index, len(pages)))
     return 0
 
 

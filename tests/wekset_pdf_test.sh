@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # wekset-pdf end to end: its console, exit status and files, and the PDF's
 # pages, fonts and legibility (pdf_legibility.py) for the sample in EUC-KR,
-# long lines, crowded days, every script, days too full, characters that no
-# font has, Windows-1252 text, TeX errors, A4 paper, and what is missing;
-# and what a stranger's calendar or a hostile folder must not achieve: links
-# written through, files read from the calendar's folder, programs run,
-# terminal escapes shown, a false success.
+# long lines, crowded days, every script, days too full up to wekset's
+# limits, a calendar app's event every minute, characters that no font has,
+# Windows-1252 text, TeX errors, A4 paper, every weeks a page, and what is
+# missing; and what a stranger's calendar or a hostile folder must not
+# achieve: links written through, files read from the calendar's folder,
+# programs run, terminal escapes shown, a false success.
 # Usage: wekset_pdf_test.sh BUILD_DIR CASE
 set -u
 tests=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "$1")
 name=$2
 wekset_pdf=$build/wekset-pdf
+# shellcheck source=tests/pdf_words.sh
+. "$tests/pdf_words.sh"
 
 # The cases of what is missing run whether or not it is installed.
 tools="lualatex pdfinfo pdffonts fc-list"
@@ -123,6 +126,25 @@ expect_legible() {
     fail "$(grep -v '^ok' legibility.txt | head -n 20)"
 }
 
+# The standard error of a day whose events do not all fit: how many, of the
+# total, and the first words of the first ten left off, in the format given
+# for event i; the number shown is the one that the day's box counts.
+expect_left_off() {
+  local date=$1 total=$2 format=$3 more
+  more=$(words_of wek.pdf | tr '\n' ' ' | grep -o '+[0-9]* more' | head -n 1)
+  more=${more#+}
+  more=${more% more}
+  [ -n "$more" ] || fail "no line counts the events left out"
+  local shown=$((total - more)) names="" i
+  for i in $(seq $((shown + 1)) $((shown + 10 < total ? shown + 10 : total))); do
+    # shellcheck disable=SC2059
+    names="$names${names:+, }\"$(printf "$format" "$i")\""
+  done
+  [ $((shown + 10)) -lt "$total" ] && names="$names, …"
+  diff -u <(printf 'wekset-pdf: [%s] %d of %d events do not fit: %s\n' "$date" "$more" "$total" "$names") \
+    errors.txt > diff.txt || fail "standard error: $(cut -c 1-300 diff.txt)"
+}
+
 letter="612 x 792"
 a4="595.276 x 841.89"
 
@@ -189,9 +211,79 @@ case $name in
     expect_legible --unordered 2008/02/09
     ;;
   too-full)
+    # One event of 8 lines is too tall even at the floor: its first lines
+    # show, above the line that counts it.
     long_lines 12 8 > calendar.txt
-    expect_pdf "2008/02/03 01 12" 1 $'wekset-pdf: [2008/02/07] the text does not fit its box\n'
-    expect_legible --cut 2008/02/07
+    expect_pdf "2008/02/03 01 12" 1 $'wekset-pdf: [2008/02/07] 1 of 1 events do not fit: "Line 1 of"\n'
+    expect_legible
+    words_of wek.pdf | tr '\n' ' ' | grep -q -F ' +1 more ' || fail "no line counts the event left out"
+    ;;
+  thirty-events)
+    # 30 events on one day: the first ones whole, the rest counted in the
+    # box and named on standard error.
+    { printf '2026/04\n-2026/04\n'; for i in $(seq 1 30); do printf '15 08:00 Event %d\n' "$i"; done
+      printf '16 Dentist\n'; } > calendar.txt
+    "$wekset_pdf" > console.txt 2> errors.txt || fail "status $?: $(cat console.txt errors.txt)"
+    expect_legible
+    expect_left_off 2026/04/15 30 '08:00 Event %d'
+    ;;
+  limits)
+    # A day of as many events as wekset takes, and one of a hundred events
+    # as long as it takes: each shows what fits, and the PDF is made.
+    { printf '2026/04\n-2026/04\n'; for i in $(seq 1 3659); do printf '15 %d\n' "$i"; done; } > calendar.txt
+    "$wekset_pdf" > console.txt 2> errors.txt || fail "status $?: $(cat console.txt errors.txt)"
+    expect_legible
+    expect_left_off 2026/04/15 3659 '%d'
+    long=$(printf 'word %.0s' $(seq 1 110) | cut -c 1-507)
+    { printf '2026/04\n-2026/04\n'; for i in $(seq 1 100); do printf '15 %03d %s\n' "$i" "$long"; done; } > calendar.txt
+    [ "$(sed -n 3p calendar.txt | wc -c)" = 515 ] || fail "the events are not of 511 bytes"
+    "$wekset_pdf" > console.txt 2> errors.txt || fail "status $?: $(cat console.txt errors.txt)"
+    expect_legible
+    expect_left_off 2026/04/15 100 '%03d word word'
+    ;;
+  minutely)
+    # A calendar app's event every minute, timed and all-day: the timed one
+    # fills two days and a half, each shown as far as it fits.
+    printf '%s\r\n' BEGIN:VCALENDAR VERSION:2.0 PRODID:-//wekset//test//EN \
+      BEGIN:VEVENT UID:timed@example.org DTSTAMP:20270101T000000Z DTSTART:20270106T000000 \
+      RRULE:FREQ=MINUTELY SUMMARY:Tick END:VEVENT \
+      BEGIN:VEVENT UID:all-day@example.org DTSTAMP:20270101T000000Z 'DTSTART;VALUE=DATE:20270104' \
+      RRULE:FREQ=MINUTELY SUMMARY:Every minute END:VEVENT END:VCALENDAR > minutely.ics
+    "$wekset_pdf" --from 2027/01/03 --weeks 2 minutely.ics > console.txt 2> errors.txt ||
+      fail "status $?: $(cat console.txt errors.txt)"
+    expect_legible
+    grep -q -x -F '[wek.pdf] 1 page' console.txt || fail "no PDF: $(cat console.txt)"
+    ;;
+  busy-week)
+    # One week a page: seven tall boxes, the busy days' text at one size.
+    { printf '2026/04/12 02 01\n-2026/04\n'
+      for day in 12 13 14 15 16 17 18; do
+        for hour in 08 09 10 11 12 13 14 15 16 17 18 19; do
+          printf '%s %s:00 Meeting with the team about item %s\n' "$day" "$hour" "$hour"
+        done
+      done; } > calendar.txt
+    expect_pdf "2026/04/12 02 01" 2 ''
+    expect_legible --rows 1
+    ;;
+  page-fill)
+    # The grid fills the page for every weeks a page up to 12, on either paper.
+    for paper in letter a4; do
+      for weeks in 1 3 6 12; do
+        printf '2026/01/04 %02d %02d\n-2026/01\n07 Dentist\n' "$weeks" "$weeks" > calendar.txt
+        expect_pdf "2026/01/04 $(printf '%02d %02d' "$weeks" "$weeks")" 1 '' --paper "$paper"
+        expect_legible --rows "$weeks" || fail "$paper, $weeks weeks a page"
+      done
+    done
+    ;;
+  pagination)
+    # More than 12 weeks a page: every page has the header line's rows under
+    # its heading and weekday header; past what the page holds, fewer.
+    for plan in "40 13 4" "40 20 2" "60 26 3"; do
+      read -r weeks per pages <<< "$plan"
+      printf '2026/01/04 %s %s\n-2026/01\n07 Dentist\n' "$weeks" "$per" > calendar.txt
+      expect_pdf "2026/01/04 $weeks $per" "$pages" ''
+      expect_legible --rows "$per"
+    done
     ;;
   unprintable)
     printf '2008/02\n-2008/02\n18 Hieroglyph 𓀀 and a private \U10FFFD use\n19 Dentist\n' > calendar.txt
@@ -202,7 +294,7 @@ case $name in
     printf '2008/02\n-2008/02\n18 Caf\xe9 \x80 5, na\xefve \x93quotes\x94\n' > calendar.txt
     expect_pdf "2008/02" 1 $'wekset-pdf: wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252\n'
     expect_legible
-    pdftotext wek.pdf - | tr '\n' ' ' | grep -q 'Café € 5, naïve “quotes”' ||
+    pdftotext -raw wek.pdf - | tr '\n' ' ' | grep -q 'Café € 5, naïve “quotes”' ||
       fail "the text is not read as Windows-1252"
     ;;
   tex-error)
@@ -251,7 +343,7 @@ wekset-pdf: [2008/02/18] cannot print U+C871
     expect_pdf "2027/01/04 04 06" 1 '' --tz Europe/Berlin --from 2027/01/04 --weeks 4 \
       "$tests/ics_cases/zoned-overrides/before/team.ics"
     expect_legible
-    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    text=$(pdftotext -raw wek.pdf - | tr '\n' ' ')
     for line in "10:00 Weekly " "15:00 Weekly (moved)" "11:00 Weekly (later)"; do
       [ "$(grep -o -F "$line" <<< "$text" | wc -l)" = 1 ] || fail "\"$line\" is not on the page once: $text"
     done
