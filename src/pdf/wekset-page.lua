@@ -19,6 +19,7 @@ local kPoint = 65536
 -- text no longer prints legibly.
 local kSizes = {12, 11, 10, 9, 8, 7, 6}
 local kFloor = 6
+local kBase = 10  -- the size that the text is set at before it is scaled
 -- The margins that printers leave, and the rows' least height: a day number
 -- and one line of text at the floor.
 local kMargin = 36 * kPoint
@@ -193,11 +194,16 @@ function page.set_up(text)
     tex.runtoks(function()
       tex.sprint(at_letter, string.format("\\wekset@measure{%d}{%s}", day.day, label))
     end)
+    self.box = {inner = g.inner, room = g.room}
+    for _, name in ipairs({"band", "indent", "beside"}) do
+      self.box[name] = tex.getdimen("wekset@" .. name)
+    end
     self.day, self.events = day, day.events
     text.set_day(day.line)
   end
 
   local function leave_day()
+    self.set_page()  -- the box's own widths, for it to be drawn
     self.day, self.events = nil, nil
     text.set_day(nil)
   end
@@ -207,12 +213,22 @@ function page.set_up(text)
     return box and box.height + box.depth or 0
   end
 
-  -- Sets the day's first events at the size, one by one, while they fit, and
-  -- says how many did, with the height of the text after each.
+  -- The text is set at one size, kBase, at the widths that scale to the
+  -- box's at the size it is to have, and then scaled: so each day needs its
+  -- fonts at one size only. The room in the box, in those units.
+  local function room_at(size)
+    return math.floor(self.box.room * kBase / size)
+  end
+
+  -- Sets the day's first events for the size, one by one, while they fit,
+  -- and says how many did, with the height of the text after each.
   local function try(size, limit)
-    tex.setdimen("wekset@size", size * kPoint)
+    tex.setdimen("wekset@size", kBase * kPoint)
+    for name, value in pairs(self.box) do
+      tex.setdimen("wekset@" .. name, math.floor(value * kBase / size))
+    end
     tex.runtoks(function() tex.sprint(at_letter, "\\wekset@begintext") end)
-    local room, heights = tex.getdimen("wekset@room"), {}
+    local room, heights = room_at(size), {}
     for i = 1, math.min(limit or #self.events, #self.events) do
       tex.runtoks(function() tex.sprint(at_letter, "\\wekset@addevent{" .. i .. "}") end)
       local height = box_height()
@@ -268,8 +284,8 @@ function page.set_up(text)
     enter_day(index)
     local count, heights = try(size)
     if count < #day.events then
-      local room = tex.getdimen("wekset@room")
-      local line = math.ceil(1.45 * size * kPoint)
+      local room = room_at(size)
+      local line = math.ceil(1.45 * kBase * kPoint)
       local shown = count
       while shown > 0 and heights[shown] + line > room do shown = shown - 1 end
       while true do
@@ -289,6 +305,11 @@ function page.set_up(text)
         shown = shown - 1
       end
       report_left_off(day, shown)
+    end
+    if size ~= kBase then
+      tex.runtoks(function()
+        tex.sprint(at_letter, string.format("\\wekset@scale{%.5f}", size / kBase))
+      end)
     end
     leave_day()
   end
