@@ -144,6 +144,23 @@ function page.set_up(text)
   end
   luatexbase.add_to_callback("process_input_buffer", read_line, "wekset.page.read_line")
 
+  -- The reports, for wekset-pdf to pass on: of fewer weeks a page than the
+  -- header line asks for, and of a day whose events do not all fit.
+  local function report_weeks(asked, used)
+    text.log("note: %d weeks a page would set the text smaller than %dpt; %d weeks a page are used",
+             asked, kFloor, used)
+  end
+
+  local function report_left_off(day, shown)
+    local named = {}
+    for i = shown + 1, math.min(#day.events, shown + 10) do
+      named[#named + 1] = '"' .. first_words(day.events[i]) .. '"'
+    end
+    if #day.events > shown + 10 then named[#named + 1] = "\u{2026}" end
+    text.log("line %d: %d of %d events do not fit: %s", day.line, #day.events - shown,
+             #day.events, table.concat(named, ", "))
+  end
+
   -- The page's sizes: the paper turned, its margins, the rows that fit.
   local function geometry()
     if self.geometry then return self.geometry end
@@ -157,8 +174,7 @@ function page.set_up(text)
     local grid = g.height - kHeading - g.header - g.rule
     local most = math.floor(grid / kLeastRow)
     if weeks > most then
-      text.log("note: %d weeks a page would set the text smaller than %dpt; %d weeks a page are used",
-               weeks, kFloor, most)
+      report_weeks(weeks, most)
       weeks = most
     end
     g.weeks = weeks
@@ -166,9 +182,9 @@ function page.set_up(text)
     g.column = math.floor((g.width - 8 * g.rule) / 7)
     g.inner = g.column - 2 * g.pad
     g.room = g.row - g.rule - 2 * g.top
-    g.number = math.floor(clamp(0.25 * g.row, 6 * kPoint, 20 * kPoint))
+    g.number = math.floor(clamp(0.3 * g.row, 6 * kPoint, 24 * kPoint))
     g.label = math.floor(clamp(0.6 * g.number, 6 * kPoint, 9 * kPoint))
-    g.names = math.floor(0.6 * g.header)
+    g.names = math.floor(0.65 * g.header)
     self.geometry = g
     return g
   end
@@ -264,17 +280,6 @@ function page.set_up(text)
   -- document's catcodes: so a TeX error in it is shown at its day's line.
   function self.take_event(i)
     token.set_macro("wekset@event", self.events[i])
-  end
-
-  -- The report of a day whose events do not all fit its box.
-  local function report_left_off(day, shown)
-    local named = {}
-    for i = shown + 1, math.min(#day.events, shown + 10) do
-      named[#named + 1] = '"' .. first_words(day.events[i]) .. '"'
-    end
-    if #day.events > shown + 10 then named[#named + 1] = "\u{2026}" end
-    text.log("line %d: %d of %d events do not fit: %s", day.line, #day.events - shown,
-             #day.events, table.concat(named, ", "))
   end
 
   -- Sets the day's text into \wekset@box at the size: all its events, or as
