@@ -419,7 +419,7 @@ function page.set_up(text)
   function self.shape()
     local beside = tex.getdimen("wekset@beside")
     local size = tex.getdimen("wekset@size")
-    if beside < 2 * size then return end
+    if beside < 3 * size then return end
     local list = tex.nest[tex.nest.ptr - 1]
     local used = 0
     for n in node.traverse(list.head.next) do
