@@ -102,7 +102,7 @@ install_copy() {
   local folder=$1 file
   shift
   mkdir -p "$folder"
-  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua cp1252.lua safer.lua; do
+  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua wekset-page.lua cp1252.lua safer.lua; do
     [[ " $* " == *" $file "* ]] || [ ! -e "$build/$file" ] || cp "$build/$file" "$folder/"
   done
 }
@@ -240,6 +240,12 @@ case $name in
     "$wekset_pdf" > console.txt 2> errors.txt || fail "status $?: $(cat console.txt errors.txt)"
     expect_legible
     expect_left_off 2026/04/15 100 '%03d word word'
+    # Both at once: the day is one line of wek.tex of nearly 2 MB.
+    { printf '2026/04\n-2026/04\n'; for i in $(seq 1 3659); do printf '15 %04d %s\n' "$i" "${long%?}"; done; } > calendar.txt
+    [ "$(sed -n 3p calendar.txt | wc -c)" = 515 ] || fail "the events are not of 511 bytes"
+    "$wekset_pdf" > console.txt 2> errors.txt || fail "status $?: $(cat console.txt errors.txt)"
+    expect_legible
+    expect_left_off 2026/04/15 3659 '%04d word word'
     ;;
   minutely)
     # A calendar app's event every minute, timed and all-day: the timed one
@@ -248,11 +254,13 @@ case $name in
       BEGIN:VEVENT UID:timed@example.org DTSTAMP:20270101T000000Z DTSTART:20270106T000000 \
       RRULE:FREQ=MINUTELY SUMMARY:Tick END:VEVENT \
       BEGIN:VEVENT UID:all-day@example.org DTSTAMP:20270101T000000Z 'DTSTART;VALUE=DATE:20270104' \
-      RRULE:FREQ=MINUTELY SUMMARY:Every minute END:VEVENT END:VCALENDAR > minutely.ics
+      RRULE:FREQ=MINUTELY 'SUMMARY:Every minute' END:VEVENT END:VCALENDAR > minutely.ics
     "$wekset_pdf" --from 2027/01/03 --weeks 2 minutely.ics > console.txt 2> errors.txt ||
       fail "status $?: $(cat console.txt errors.txt)"
     expect_legible
     grep -q -x -F '[wek.pdf] 1 page' console.txt || fail "no PDF: $(cat console.txt)"
+    days=$(sed -n 's/^wekset-pdf: \[\([0-9/]*\)\] [0-9]* of [0-9]* events do not fit: "00:0[0-9] Tick", .*/\1/p' errors.txt | tr '\n' ' ')
+    [ "$days" = "2027/01/06 2027/01/07 2027/01/08 " ] || fail "the days too full named: $(cat errors.txt)"
     ;;
   busy-week)
     # One week a page: seven tall boxes, the busy days' text at one size.
@@ -284,6 +292,10 @@ case $name in
       expect_pdf "2026/01/04 $weeks $per" "$pages" ''
       expect_legible --rows "$per"
     done
+    printf '2026/01/04 60 40\n' > calendar.txt
+    expect_pdf "2026/01/04 60 40" 3 \
+      $'wekset-pdf: 40 weeks a page would set the text smaller than 6pt; 27 weeks a page are used\n'
+    expect_legible --rows 27
     ;;
   unprintable)
     printf '2008/02\n-2008/02\n18 Hieroglyph 𓀀 and a private \U10FFFD use\n19 Dentist\n' > calendar.txt
@@ -408,7 +420,7 @@ wekset-pdf: [2008/02/18] TeX stopped on "Salt & pepper": Misplaced alignment tab
     for file in hangul.sty luaotfload.sty; do
       printf '\\directlua{io.open("%s/read-%s", "w"):close()}\n' "$work" "$file" > "$file"
     done
-    for file in luaotfload-main.lua luaotfload.lua wekset.lua safer.lua luaharfbuzz.lua; do
+    for file in luaotfload-main.lua luaotfload.lua wekset.lua wekset-page.lua safer.lua luaharfbuzz.lua; do
       printf 'io.open("%s/read-%s", "w"):close()\n' "$work" "$file" > "$file"
     done
     printf 'shell_escape = t\nopenout_any = a\n' > texmf.cnf

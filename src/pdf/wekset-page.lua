@@ -320,7 +320,7 @@ function page.set_up(text)
   end
 
   -- The size of a page's text: the largest at which all its days fit but
-  -- one in twenty, and at least one; a day that does not fit at it takes the
+  -- one in twenty, or at least one; a day that does not fit at it takes the
   -- smallest size at which the others that do not fit do, or else the floor.
   local function sizes_of(first, last)
     local busy = {}
@@ -330,9 +330,11 @@ function page.set_up(text)
     local allowed = math.max(1, #busy // 20)
     local chosen = kFloor
     for _, size in ipairs(kSizes) do
+      -- A day that does not fit even at the floor is set at the floor, and
+      -- has no say in the page's size.
       local failing = 0
       for _, day in ipairs(busy) do
-        if not day.best or day.best < size then failing = failing + 1 end
+        if day.best and day.best < size then failing = failing + 1 end
       end
       if failing <= allowed then
         chosen = size
