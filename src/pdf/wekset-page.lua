@@ -16,8 +16,11 @@ local kVlist, kHlist, kRule = node.id("vlist"), node.id("hlist"), node.id("rule"
 
 local kPoint = 65536
 -- The sizes of event text, largest first; the last is the floor below which
--- text no longer prints legibly.
+-- text no longer prints legibly. Rows as tall as a week's alone on a page
+-- take larger text too.
 local kSizes = {12, 11, 10, 9, 8, 7, 6}
+local kTallSizes = {14, 12, 11, 10, 9, 8, 7, 6}
+local kTallRow = 150 * kPoint
 local kFloor = 6
 local kBase = 10  -- the size that the text is set at before it is scaled
 -- The margins that printers leave, and the rows' least height: a day number
@@ -182,6 +185,7 @@ function page.set_up(text)
     g.column = math.floor((g.width - 8 * g.rule) / 7)
     g.inner = g.column - 2 * g.pad
     g.room = g.row - g.rule - 2 * g.top
+    g.sizes = g.row >= kTallRow and kTallSizes or kSizes
     g.number = math.floor(clamp(0.3 * g.row, 6 * kPoint, 24 * kPoint))
     g.label = math.floor(clamp(0.6 * g.number, 6 * kPoint, 9 * kPoint))
     g.names = math.floor(0.65 * g.header)
@@ -265,7 +269,7 @@ function page.set_up(text)
     day.events = events_of(day.text)
     day.fits = {}
     enter_day(index)
-    for _, size in ipairs(kSizes) do
+    for _, size in ipairs(geometry().sizes) do
       local count = try(size)
       day.fits[size] = count
       if count == #day.events then
@@ -329,7 +333,7 @@ function page.set_up(text)
     end
     local allowed = math.max(1, #busy // 20)
     local chosen = kFloor
-    for _, size in ipairs(kSizes) do
+    for _, size in ipairs(geometry().sizes) do
       -- A day that does not fit even at the floor is set at the floor, and
       -- has no say in the page's size.
       local failing = 0
