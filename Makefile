@@ -13,7 +13,8 @@ RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texli
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on the document as it is, by hand.
-TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev pkg-config \
+TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev \
+  libcurl4-openssl-dev libssl-dev pkg-config \
   clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events nodejs fontconfig \
   strace perl time shellcheck
 

@@ -27,12 +27,13 @@ namespace {
 
 constexpr const char* kUsageLine =
     "Usage: wekset-ics [--from YYYY/MM/DD] [--weeks N] [--per-page N] [--tz Area/City]\n"
-    "                  [--body] [--details] FILE...\n";
+    "                  [--body] [--details] [--offline | --refresh] FILE...\n";
 
 constexpr const char* kHelp =
     "Writes a calendar source for wekset on standard output from iCalendar files\n"
-    "(\"-\" is standard input): every event on the days of the window, recurring ones\n"
-    "expanded, moved and cancelled occurrences applied, times in the local time zone.\n"
+    "(\"-\" is standard input) or their addresses (https://, http://, webcal://):\n"
+    "every event on the days of the window, recurring ones expanded, moved and\n"
+    "cancelled occurrences applied, times in the local time zone.\n"
     "\n"
     "  --from YYYY/MM/DD  the window begins on the Sunday on or before this day\n"
     "                     (default: today)\n"
@@ -42,6 +43,8 @@ constexpr const char* kHelp =
     "                     (default: TZ, or the system's)\n"
     "  --body             leave out the header line, to append to a source\n"
     "  --details          add each event's location on a line of its own\n"
+    "  --offline          take addresses from the cache of their last copies only\n"
+    "  --refresh          fetch addresses whole, whatever the cache holds\n"
     "  -h, --help         print this help and exit\n"
     "      --version      print the version and exit\n"
     "\n"
@@ -134,13 +137,30 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
     return output.Mistake(kDateRangeMessage);
   }
 
+  CacheUse cacheUse = CacheUse::kAsk;
+  if (options->offline) cacheUse = CacheUse::kOffline;
+  if (options->refresh) cacheUse = CacheUse::kRefresh;
+  const FetchSettings fetching = ReadFetchSettings(environment.address, cacheUse, warnings);
   CalendarEvents calendars;
-  for (const std::string& file : options->files) {
+  for (const std::string& argument : options->files) {
+    // An address stands in every message as its scheme and host alone.
+    const bool address = IsAddress(argument);
+    const std::string file = address ? ShownAddress(argument) : argument;
     std::optional<CalendarText> text;
     std::vector<std::string> damage;
     {
       std::string bytes;
-      if (!ReadWhole(file, bytes, error)) {
+      if (address) {
+        FetchedCalendar fetched = FetchCalendar(argument, fetching, environment.now);
+        for (const std::string& warning : fetched.warnings) {
+          warnings.push_back(file + ": " + warning);
+        }
+        if (!fetched.error.empty()) {
+          output.Say(file + ": " + fetched.error);
+          return 1;
+        }
+        bytes = std::move(fetched.bytes);
+      } else if (!ReadWhole(file, bytes, error)) {
         output.Say(error);
         return 1;
       }
@@ -163,6 +183,13 @@ int RunImportProgram(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);
   ImportEnvironment environment;
   const std::time_t now = std::time(nullptr);
+  environment.now = now;
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value != nullptr ? value : "");
+  };
+  environment.address = {variable("XDG_CACHE_HOME"), variable("HOME"), variable("CURL_CA_BUNDLE"),
+                         variable("WEKSET_FETCH_TIMEOUT")};
   std::tm today{};
   localtime_r(&now, &today);
   environment.today = std::chrono::year{today.tm_year + 1900} /

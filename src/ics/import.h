@@ -3,16 +3,22 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "ics/calendar_address.h"
+
 namespace wekset::ics {
 
-/// What a run takes from its process: the day it is, and the name of the
-/// local time zone (from TZ or the system; empty for UTC).
+/// What a run takes from its process: the day it is, the name of the local
+/// time zone (from TZ or the system; empty for UTC), the time now for the
+/// ages of cached calendars, and what fetching them takes.
 struct ImportEnvironment {
   std::chrono::year_month_day today;
   std::string zoneName;
+  std::time_t now = 0;
+  AddressEnvironment address;
 };
 
 /// Runs the importer once with the arguments after the program name: the

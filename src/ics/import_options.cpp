@@ -87,6 +87,10 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
       options.body = true;
     } else if (name == "--details") {
       options.details = true;
+    } else if (name == "--offline") {
+      options.offline = true;
+    } else if (name == "--refresh") {
+      options.refresh = true;
     } else if (name == "--help" || name == "-h") {
       options.help = true;
     } else if (name == "--version") {
@@ -95,6 +99,10 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
       error = "unknown option " + arguments[i];
       return std::nullopt;
     }
+  }
+  if (options.offline && options.refresh) {
+    error = "--offline and --refresh cannot be used together";
+    return std::nullopt;
   }
   if (options.files.empty() && !options.help && !options.version) {
     error = "no iCalendar file given";

@@ -16,6 +16,8 @@ struct ImportOptions {
   bool body = false;     // leave out the header line
   bool details = false;  // LOCATION as a continuation line
   std::string timeZone;  // empty: the TZ environment, or the system's zone
+  bool offline = false;  // addresses from the cache only
+  bool refresh = false;  // addresses fetched whole, whatever the cache holds
   std::vector<std::string> files;
   bool help = false;
   bool version = false;

@@ -38,4 +38,15 @@ inline constexpr std::size_t kMaxCalendarLine = std::size_t{1} << 20;
 /// The characters of calendar text that a message quotes, at most.
 inline constexpr std::size_t kMaxQuotedCharacters = 80;
 
+/// A calendar fetched by its address: the seconds to connect, and for the
+/// whole transfer (which only a test may lower), the redirects followed, and
+/// the bytes taken, the body as it arrives after any compression is undone.
+inline constexpr long kFetchConnectSeconds = 10;
+inline constexpr long kFetchTransferSeconds = 60;
+inline constexpr long kMaxRedirects = 5;
+inline constexpr std::size_t kMaxFetchBytes = 50'000'000;
+inline constexpr const char* kMaxFetchSize = "50 MB";
+/// The longest ETag or Last-Modified that is kept to be sent back.
+inline constexpr std::size_t kMaxValidatorLength = 1024;
+
 }  // namespace wekset
