@@ -101,6 +101,25 @@ is UTF-16, not UTF-8 as iCalendar files are; it is read as UTF-16
 is read as an event of the calendar
 the file ends inside component; it is read as far as it goes
 bytes that are not UTF-8 became U+FFFD
+ADDRESSES
+ENVIRONMENT
+--offline
+--refresh
+[--offline | --refresh] FILE...
+: cannot be fetched: reason; the copy cached age is used
+: offline; the copy cached age is used
+: cannot be fetched: reason; no copy is cached
+: offline; no copy is cached
+: not an address that can be fetched
+: the copy could not be cached:
+the server answered status
+a redirect away from https is refused
+it is larger than 50 MB
+no complete answer within 60 seconds
+--offline and --refresh cannot be used together
+XDG_CACHE_HOME
+CURL_CA_BUNDLE
+WEKSET_FETCH_TIMEOUT
 LIST
       ;;
   esac
