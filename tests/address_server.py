@@ -9,7 +9,8 @@ Paths: any ending in /NAME.ics where CALENDARS/NAME.ics is a file is that
 file (ETag "v1", answered 304 to If-None-Match "v1"); /missing.ics is 404; /to-http.ics redirects to the
 http server's /family.ics; /large.ics is 60 MB of calendar text, without a
 Content-Length, /large-declared.ics the same with one; /loop.ics redirects to
-itself.
+itself; /portal.ics is CALENDARS/family.ics the first time, and after that a
+web page sent with 200 whatever the request, as a captive portal does.
 
 Usage: address_server.py WORK CALENDARS CERTIFICATE KEY
 """
@@ -24,6 +25,7 @@ work, calendars, certificate, key = sys.argv[1:5]
 LARGE = 60 * 1000 * 1000
 LOG = threading.Lock()
 ports = {}
+asked = set()
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -61,6 +63,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         path = self.path.split("?")[0]
         calendar = os.path.join(calendars, os.path.basename(path))
+        if path == "/portal.ics":
+            if path in asked:
+                self.answer(200, [("Content-Type", "text/html")], b"<html>Log in</html>\n")
+                return
+            asked.add(path)
+            calendar = os.path.join(calendars, "family.ics")
         if path.endswith(".ics") and os.path.isfile(calendar):
             if self.headers.get("If-None-Match") == '"v1"':
                 self.answer(304, [("ETag", '"v1"')])

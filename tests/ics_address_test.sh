@@ -78,13 +78,13 @@ new_requests() {
 }
 
 family=https://127.0.0.1:$https/family.ics
+host=https://127.0.0.1
 expect "first fetch" 0 "$swimming" '' "$family"
 new_requests
 [ "$since" = 'GET /family.ics 200 -' ] || fail "first fetch: the server saw $since"
 [ "$(stat -c %a cache/wekset)" = 700 ] || fail "the cache folder has mode $(stat -c %a cache/wekset)"
-copy=$(ls cache/wekset)
-[[ $copy =~ ^[0-9a-f]{64}$ ]] || fail "the cache holds: $copy"
-copy=cache/wekset/$copy
+copy=cache/wekset/$(printf '%s' "$family" | sha256sum | cut -c 1-64)
+[ "$(ls cache/wekset/*)" = "$copy" ] || fail "the cache holds $(ls cache/wekset), not $copy"
 [ "$(stat -c %a "$copy")" = 600 ] || fail "the cached copy has mode $(stat -c %a "$copy")"
 expect "second fetch, answered 304 from the cache" 0 "$swimming" '' "$family"
 new_requests
@@ -99,10 +99,25 @@ new_requests
 expect "plain http" 0 "$swimming" '' "http://127.0.0.1:$http/family.ics"
 new_requests
 [ "$since" = 'GET /family.ics 200 -' ] || fail "plain http: the server saw $since"
+touch not-a-folder
+XDG_CACHE_HOME=$work/not-a-folder expect "a cache that cannot be written" 0 "$swimming" \
+  "wekset-ics: $host/…: the copy could not be cached: $work/not-a-folder/wekset: Not a directory" "$family"
+new_requests
+[ "$since" = 'GET /family.ics 200 -' ] || fail "no cache: the server saw $since"
+
+# A page that comes in place of the calendar is no good copy: the last one
+# stays, three days old here.
+portal=https://127.0.0.1:$https/portal.ics
+expect "a calendar" 0 "$swimming" '' "$portal"
+expect "a web page in its place" 1 '' "wekset-ics: $host/…: not an iCalendar file" "$portal"
+touch -d "@$(($(date +%s) - 3 * 86400))" "cache/wekset/$(printf '%s' "$portal" | sha256sum | cut -c 1-64)"
+expect "its last good copy" 0 "$swimming" "wekset-ics: $host/…: offline; the copy cached 3 days ago is used" \
+  --offline "$portal"
+new_requests
+[ "$since" = $'GET /portal.ics 200 -\nGET /portal.ics 200 "v1"' ] || fail "the portal: the server saw $since"
 copies=$(ls cache/wekset)
 
 no_copy() { printf 'wekset-ics: %s/…: cannot be fetched: %s; no copy is cached\n' "$1" "$2"; }
-host=https://127.0.0.1
 expect "a 404 with no cache" 1 '' "$(no_copy $host 'the server answered 404')" \
   "https://127.0.0.1:$https/missing.ics"
 expect "a redirect from https to http" 1 '' "$(no_copy $host 'a redirect away from https is refused')" \

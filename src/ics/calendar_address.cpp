@@ -232,6 +232,14 @@ std::string AgeText(std::time_t then, std::time_t now) {
   return count(seconds / 86400, "day");
 }
 
+std::string KeepCopy(const std::string& address, const FetchSettings& settings,
+                     const FetchedCalendar& fetched, std::string_view bytes) {
+  if (!fetched.fresh) return "";
+  const std::string error = CalendarCache{settings.cacheFolder}.Save(
+      FetchedForm(address), bytes, fetched.entityTag, fetched.lastModified);
+  return error.empty() ? "" : "the copy could not be cached: " + error;
+}
+
 FetchedCalendar FetchCalendar(const std::string& address, const FetchSettings& settings,
                               std::time_t now) {
   FetchedCalendar result;
@@ -263,9 +271,10 @@ FetchedCalendar FetchCalendar(const std::string& address, const FetchSettings& s
     return result;
   }
   if (answer.reason.empty() && answer.status >= 200 && answer.status < 300) {
-    const std::string error = cache.Save(fetched, answer.copy);
-    if (!error.empty()) result.warnings.push_back("the copy could not be cached: " + error);
     result.bytes = std::move(answer.copy.bytes);
+    result.fresh = true;
+    result.entityTag = answer.copy.entityTag;
+    result.lastModified = answer.copy.lastModified;
     return result;
   }
   if (answer.reason.empty()) answer.reason = "the server answered " + std::to_string(answer.status);

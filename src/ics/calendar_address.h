@@ -54,12 +54,23 @@ struct FetchedCalendar {
   std::string bytes;
   std::string error;  // empty: fetched, or taken from the cache
   std::vector<std::string> warnings;
+  /// Bytes that the server sent anew, with their validators, to be kept once
+  /// they prove to be a calendar; false for the cached copy.
+  bool fresh = false;
+  std::string entityTag;
+  std::string lastModified;
 };
 
 /// The calendar at the address: fetched, or found unchanged by asking with
 /// its cached validators, or the cached copy when it cannot be fetched.
 FetchedCalendar FetchCalendar(const std::string& address, const FetchSettings& settings,
                               std::time_t now);
+
+/// Keeps the bytes of a fresh fetch, read as a calendar, as the address's
+/// last good copy, so that an error page never takes a calendar's place.
+/// Returns a warning, or an empty text.
+std::string KeepCopy(const std::string& address, const FetchSettings& settings,
+                     const FetchedCalendar& fetched, std::string_view bytes);
 
 /// "under a minute ago", "N minutes ago", and so on to days.
 std::string AgeText(std::time_t then, std::time_t now);

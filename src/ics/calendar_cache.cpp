@@ -104,7 +104,9 @@ std::optional<CachedCopy> CalendarCache::Read(const std::string& address) const 
   return copy;
 }
 
-std::string CalendarCache::Save(const std::string& address, const CachedCopy& copy) const {
+std::string CalendarCache::Save(const std::string& address, std::string_view bytes,
+                                const std::string& entityTag,
+                                const std::string& lastModified) const {
   if (folder.empty()) return "neither XDG_CACHE_HOME nor HOME is set";
   int error = 0;
   if (!MakeFolders(folder, error)) return folder + ": " + std::strerror(error);
@@ -120,11 +122,11 @@ std::string CalendarCache::Save(const std::string& address, const CachedCopy& co
     return folder + ": " + std::strerror(error);
   }
   std::string head = kFirstLine;
-  if (!copy.entityTag.empty()) head += kEntityTag + copy.entityTag + "\n";
-  if (!copy.lastModified.empty()) head += kLastModified + copy.lastModified + "\n";
+  if (!entityTag.empty()) head += kEntityTag + entityTag + "\n";
+  if (!lastModified.empty()) head += kLastModified + lastModified + "\n";
   head += "\n";
   std::fwrite(head.data(), 1, head.size(), file);
-  std::fwrite(copy.bytes.data(), 1, copy.bytes.size(), file);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
   bool written = std::fflush(file) == 0 && std::ferror(file) == 0 && fsync(fileno(file)) == 0;
   error = errno;
   written = std::fclose(file) == 0 && written;

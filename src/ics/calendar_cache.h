@@ -6,6 +6,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace wekset::ics {
 
@@ -33,7 +34,8 @@ struct CalendarCache {
   /// Keeps the copy in place of the earlier one, whole or not at all; the
   /// folder and those above it that are missing are made with mode 0700.
   /// Returns what went wrong, or an empty text.
-  std::string Save(const std::string& address, const CachedCopy& copy) const;
+  std::string Save(const std::string& address, std::string_view bytes, const std::string& entityTag,
+                   const std::string& lastModified) const;
   /// Marks the copy as confirmed now by the server.
   void Confirm(const std::string& address) const;
   /// The path of the address's copy.

@@ -150,8 +150,9 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
     std::vector<std::string> damage;
     {
       std::string bytes;
+      FetchedCalendar fetched;
       if (address) {
-        FetchedCalendar fetched = FetchCalendar(argument, fetching, environment.now);
+        fetched = FetchCalendar(argument, fetching, environment.now);
         for (const std::string& warning : fetched.warnings) {
           warnings.push_back(file + ": " + warning);
         }
@@ -165,6 +166,10 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
         return 1;
       }
       text = ReadCalendarText(bytes, damage, error);
+      if (text && address) {
+        const std::string warning = KeepCopy(argument, fetching, fetched, bytes);
+        if (!warning.empty()) warnings.push_back(file + ": " + warning);
+      }
     }
     if (!text || !calendars.Add(*text, file, names, error)) {
       output.Say(file + ": " + error);
