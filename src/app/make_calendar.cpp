@@ -9,8 +9,10 @@
 
 namespace wekset {
 
-CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output) {
-  const HeaderLine header = ReadHeaderLine(source, console);
+CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output,
+                            const CalendarOptions& options) {
+  const HeaderLine header =
+      ReadHeaderLine(source, console, options.weekStart, options.fallbackWeekStart);
   switch (header.status) {
     case HeaderStatus::kReadFailed:
       return CalendarResult::kReadFailed;
@@ -36,7 +38,7 @@ CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutp
   if (!ReadEventLines(source, window, events, console)) return CalendarResult::kReadFailed;
   std::FILE* document = output.Open();
   if (document == nullptr) return CalendarResult::kWriteFailed;
-  WriteCalendarDocument(document, header.settings, window, events);
+  WriteCalendarDocument(document, header.settings, window, events, options.style);
   return output.Commit() ? CalendarResult::kWritten : CalendarResult::kWriteFailed;
 }
 

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 
+#include "calendar/calendar_arithmetic.h"
 #include "io/console.h"
+#include "model/document_style.h"
 #include "reading/source_line.h"
 
 namespace wekset {
@@ -40,8 +43,16 @@ enum class CalendarResult {
   kWriteFailed,     // the document could not be written whole; the earlier one is kept
 };
 
+/// What the command line asks of the document beyond the source.
+struct CalendarOptions {
+  std::optional<Weekday> weekStart;  // none: as the source declares, else fallbackWeekStart
+  Weekday fallbackWeekStart = 0;     // the locale's first day of the week, or Sunday
+  DocumentStyle style;
+};
+
 /// Reads the header line and the body from the source, reporting each line it
 /// cannot use on the console, and writes the calendar document to the output.
-CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output);
+CalendarResult MakeCalendar(SourceStream& source, Console& console, DocumentOutput& output,
+                            const CalendarOptions& options = {});
 
 }  // namespace wekset

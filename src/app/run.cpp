@@ -1,4 +1,4 @@
-// The run around the pipeline: the arguments, the source file, "wek.tex",
+// The run around the pipeline: the options, the source file, "wek.tex",
 // the sample on an early stop, and the exit status.
 #include "app/run.h"
 
@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include "app/calendar_locale.h"
+#include "app/command_line.h"
 #include "app/document_file.h"
 #include "app/make_calendar.h"
 #include "reading/sample_source.h"
@@ -29,12 +31,22 @@ constexpr const char* kHelp =
     "with a header line it cannot use, wekset writes a sample calendar.txt that\n"
     "documents the format, never over an existing file.\n"
     "\n"
-    "  -h, --help     print this help and exit\n"
-    "      --version  print the version and exit\n"
+    "      --week-start DAY     begin the weeks on DAY: sunday (the default), monday,\n"
+    "                           saturday or any other, or its first three letters\n"
+    "      --week-numbers       show each week's ISO 8601 number beside its row\n"
+    "      --lang LOCALE        month and weekday names, the title and the first day\n"
+    "                           of the week from an installed locale, as de_DE\n"
+    "      --direction rtl|ltr  rows from right to left, or from left to right;\n"
+    "                           --lang of a right-to-left language gives rtl\n"
+    "  -h, --help               print this help and exit\n"
+    "      --version            print the version and exit\n"
     "\n"
-    "Any other first argument that begins with \"-\" is an unknown option, unless a\n"
-    "file has that name. A source file named like an option is given as\n"
-    "./--help. See wekset(1).\n";
+    "A value follows its option or an \"=\", as --lang=de_DE; \"--\" ends the options.\n"
+    "Any other argument that begins with \"-\" is an unknown option, unless a file\n"
+    "has that name. A source file named like an option is given as ./--help.\n"
+    "A German calendar, Monday first, with week numbers, as a PDF:\n"
+    "  wekset-pdf --lang de_DE --week-numbers\n"
+    "See wekset(1).\n";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -78,23 +90,40 @@ void ReportSample(Console& console, SampleResult result) {
 }  // namespace
 
 int Run(int argc, char* argv[], Console& console, int directory) {
-  const char* sourceName = argc > 1 ? argv[1] : kDefaultSourceName;
-  if (std::strcmp(sourceName, "--help") == 0 || std::strcmp(sourceName, "-h") == 0) {
-    Print(console, kUsageLine);
-    Print(console, kHelp);
-    return 0;
+  const CommandLine line = ParseCommandLine(argc, argv, [directory](const char* name) {
+    struct stat existing {};
+    return fstatat(directory, name, &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  });
+  switch (line.action) {
+    case CommandLine::Action::kHelp:
+      Print(console, kUsageLine);
+      Print(console, kHelp);
+      return 0;
+    case CommandLine::Action::kVersion:
+      PrintFormatted(console, "wekset %s\n", WEKSET_VERSION);
+      return 0;
+    case CommandLine::Action::kMistake:
+      std::fprintf(console.errors, "wekset: %s\n%s", line.mistake.c_str(), kUsageLine);
+      return 2;
+    case CommandLine::Action::kRun:
+      break;
   }
-  if (std::strcmp(sourceName, "--version") == 0) {
-    PrintFormatted(console, "wekset %s\n", WEKSET_VERSION);
-    return 0;
+  CalendarOptions options;
+  options.weekStart = line.weekStart;
+  options.style.weekNumbers = line.weekNumbers;
+  if (line.language) {
+    LocaleLookup locale = LoadLocaleCalendar(*line.language);
+    if (!locale.calendar) {
+      std::fprintf(console.errors, "wekset: %s\n", locale.error.c_str());
+      return 2;
+    }
+    options.fallbackWeekStart = locale.calendar->firstWeekday;
+    options.style.rightToLeft = locale.calendar->rightToLeft;
+    options.style.names = std::move(locale.calendar->names);
   }
-  // A mistyped option would otherwise be taken for a missing source file,
-  // and a sample written in its place.
-  struct stat existing {};
-  if (sourceName[0] == '-' && fstatat(directory, sourceName, &existing, AT_SYMLINK_NOFOLLOW) != 0) {
-    std::fprintf(console.errors, "wekset: unknown option %s\n%s", sourceName, kUsageLine);
-    return 2;
-  }
+  if (line.rightToLeft) options.style.rightToLeft = *line.rightToLeft;
+
+  const char* const sourceName = line.sourceName ? line.sourceName->c_str() : kDefaultSourceName;
   FileHandle sourceFile = OpenSource(directory, sourceName);
   if (sourceFile == nullptr) {
     Print(console, "Need a source file, like calendar.txt\n");
@@ -106,7 +135,7 @@ int Run(int argc, char* argv[], Console& console, int directory) {
   // that Run may be called on.
   auto source = std::make_unique<SourceStream>(sourceFile.get());
   DocumentFile document(directory, kOutputName, sourceName);
-  switch (MakeCalendar(*source, console, document)) {
+  switch (MakeCalendar(*source, console, document, options)) {
     case CalendarResult::kWritten:
       PrintFormatted(console, "[%s] created successfully. Do \"pdflatex %s\" now\n", kOutputName,
                      kOutputName);

@@ -7,19 +7,20 @@ namespace wekset {
 
 namespace {
 
-// The Sunday on or before the start serial. The weekday is taken from the day
-// the serial stands for, not from the date as written, so that a day field
-// that runs past February 2000 is aligned by the same calendar as its serial.
-DaySerial SundayOnOrBefore(DaySerial start) {
+// The week's first day on or before the start serial. The weekday is taken
+// from the day the serial stands for, not from the date as written, so that a
+// day field that runs past February 2000 is aligned by the same calendar as
+// its serial.
+DaySerial WeekStartOnOrBefore(DaySerial start, Weekday first) {
   if (start < 1) return start;  // before the calendar: out of range anyway
-  return start - WeekdayOfSerial(start);
+  return start - (WeekdayOfSerial(start) - first + 7) % 7;
 }
 
 }  // namespace
 
 CalendarWindow ComputeCalendarWindow(const RunSettings& settings) {
-  const DaySerial start =
-      SundayOnOrBefore(DateToSerial(settings.StartYear, settings.StartMonth, settings.StartDay));
+  const DaySerial start = WeekStartOnOrBefore(
+      DateToSerial(settings.StartYear, settings.StartMonth, settings.StartDay), settings.WeekStart);
   return {start, start + 7 * settings.WeekCount, SerialToDate(start)};
 }
 

@@ -1,5 +1,5 @@
-// The window of printed days: whole weeks from the Sunday on or before the
-// start date.
+// The window of printed days: whole weeks from the first day of the week
+// (Sunday, unless the settings choose another) on or before the start date.
 #pragma once
 
 #include "calendar/calendar_arithmetic.h"
@@ -8,15 +8,15 @@
 namespace wekset {
 
 struct CalendarWindow {
-  DaySerial WindowStart = 0;  // the first printed day, a Sunday
+  DaySerial WindowStart = 0;  // the first printed day, on the settings' WeekStart
   DaySerial WindowEnd = 0;    // one past the last printed day
   CalendarDate AlignedStart;  // the date of WindowStart
 
   bool operator==(const CalendarWindow&) const = default;
 };
 
-/// The window of the settings' weeks, from the Sunday on or before their start
-/// date.
+/// The window of the settings' weeks, from their WeekStart on or before their
+/// start date.
 CalendarWindow ComputeCalendarWindow(const RunSettings& settings);
 
 /// Whether the window lies within kFirstCalendarDay to kLastCalendarDay. A

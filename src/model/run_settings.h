@@ -1,7 +1,10 @@
-// The settings of a run, as the header line gives them.
+// The settings of a run, as the header line gives them, and the day its
+// weeks begin on.
 #pragma once
 
 #include <cstdint>
+
+#include "calendar/calendar_arithmetic.h"
 
 namespace wekset {
 
@@ -12,6 +15,7 @@ struct RunSettings {
   std::int32_t WeekCount = 6;
   std::int32_t WeeksPerPage = 6;
   std::int32_t TitleMonth = 0;  // 0: no title banner
+  Weekday WeekStart = 0;        // the first day of every week row: Sunday unless chosen
 
   bool operator==(const RunSettings&) const = default;
 };

@@ -1,8 +1,10 @@
 // The header line: fields of digits at fixed positions, as in "2007/12/13 60 12".
 #include "reading/header_line.h"
 
+#include <cstring>
 #include <string_view>
 
+#include "calendar/week_of_year.h"
 #include "model/calendar_window.h"
 #include "model/limits.h"
 
@@ -17,6 +19,16 @@ HeaderLine Reject(Console& console, const char* line, const char* reason) {
 }
 
 bool IsSkippedBeforeHeader(const char* line) { return line[0] == ';' || line[0] == '\0'; }
+
+// The day a "; wekset: --week-start DAY" comment names; nothing for any other
+// comment, which stays a comment.
+std::optional<Weekday> DeclaredWeekStart(const char* line) {
+  const std::size_t length = std::strlen(kWeekStartDeclaration);
+  if (std::strncmp(line, kWeekStartDeclaration, length) != 0) return std::nullopt;
+  std::string_view day(line + length);
+  while (!day.empty() && day.back() == ' ') day.remove_suffix(1);
+  return ParseWeekdayName(day);
+}
 
 // A field is white space, then one or more digits, and nothing else.
 bool IsNumberField(std::string_view field) {
@@ -52,11 +64,14 @@ bool HasHeaderForm(std::string_view header) {
 
 }  // namespace
 
-HeaderLine ReadHeaderLine(SourceStream& source, Console& console) {
+HeaderLine ReadHeaderLine(SourceStream& source, Console& console, std::optional<Weekday> weekStart,
+                          Weekday fallback) {
   char* const line = source.line;
+  std::optional<Weekday> declared;
   // A byte 0xFF ends a line here, but only the end of the stream ends the search.
   LineEnd end = ReadSourceLine(source);
   while ((end == LineEnd::kLineFeed || end == LineEnd::kByteFF) && IsSkippedBeforeHeader(line)) {
+    if (const std::optional<Weekday> day = DeclaredWeekStart(line)) declared = day;
     end = ReadSourceLine(source);
   }
   if (end == LineEnd::kReadError) return {HeaderStatus::kReadFailed, {}};
@@ -67,6 +82,7 @@ HeaderLine ReadHeaderLine(SourceStream& source, Console& console) {
   const char* const kFormat = "The first line of sourcefile must be like '2008/05' for May";
   if (!HasHeaderForm(header)) return Reject(console, line, kFormat);
   RunSettings settings;
+  settings.WeekStart = weekStart.value_or(declared.value_or(fallback));
   if (header.size() > 13) settings.WeeksPerPage = FieldValue(header, 14, 2);
   if (header.size() > 10) settings.WeekCount = FieldValue(header, 11, 2);
   if (header.size() > 7) settings.StartDay = FieldValue(header, 8, 2);

@@ -1,6 +1,9 @@
 // Finding, checking and reading the header line into the RunSettings.
 #pragma once
 
+#include <optional>
+
+#include "calendar/calendar_arithmetic.h"
 #include "io/console.h"
 #include "model/run_settings.h"
 #include "reading/source_line.h"
@@ -18,7 +21,15 @@ struct HeaderLine {
   RunSettings settings;
 };
 
-/// Skips comment and empty lines, echoes the header line and checks it.
-HeaderLine ReadHeaderLine(SourceStream& source, Console& console);
+/// What a comment line before the header line says when it names the first
+/// day of the week that the source's window was made for, as wekset-ics
+/// writes it.
+inline constexpr const char* kWeekStartDeclaration = "; wekset: --week-start ";
+
+/// Skips comment and empty lines, echoes the header line and checks it. The
+/// weeks begin on weekStart where it is given; otherwise on the day that a
+/// comment line before the header line declares, or else on fallback.
+HeaderLine ReadHeaderLine(SourceStream& source, Console& console,
+                          std::optional<Weekday> weekStart = std::nullopt, Weekday fallback = 0);
 
 }  // namespace wekset

@@ -62,7 +62,16 @@ constexpr VerbatimRow kMacroRows[] = {
     {R"(               \hrule width\daywidth height\rulewidth)", 1},
     {R"(               \vskip2pt)", 1},
     {R"(               \hbox to \daywidth{%)", 1},
-    {R"( \hfil{\hskip2pt\hbox{\firstday}\hfill\dayft \the\daynumber\hskip1pt}}%)", 1},
+};
+
+// The top line of a day box: its month label, then its day number; mirrored
+// in a grid that runs right to left.
+constexpr VerbatimRow kDayTopRow = {
+    R"( \hfil{\hskip2pt\hbox{\firstday}\hfill\dayft \the\daynumber\hskip1pt}}%)", 1};
+constexpr VerbatimRow kDayTopRowMirrored = {
+    R"( \hfil{\hskip1pt{\dayft \the\daynumber}\hfill\hbox{\firstday}\hskip2pt}}%)", 1};
+
+constexpr VerbatimRow kDayBoxEndRows[] = {
     {R"(               \vfil)", 1},
     {R"(               \vskip-\vsnumber pt)", 1},
     {R"(               \hbox to \daywidth{\hfil {\msgft \message} \hfil})", 1},
@@ -87,6 +96,9 @@ constexpr VerbatimRow kMacroRows[] = {
     {R"(               \hrule width\daywidth height\rulewidth)", 1},
     {R"(               \vskip2pt)", 1},
     {R"(               \hbox to \daywidth{%)", 1},
+};
+
+constexpr VerbatimRow kEnglishDayNameRows[] = {
     {R"(                   \ifnum \the\weeknumber=1 \def\dayname{Sun}\fi)", 1},
     {R"(                   \ifnum \the\weeknumber=2 \def\dayname{Mon}\fi)", 1},
     {R"(                   \ifnum \the\weeknumber=3 \def\dayname{Tue}\fi)", 1},
@@ -94,6 +106,9 @@ constexpr VerbatimRow kMacroRows[] = {
     {R"(                   \ifnum \the\weeknumber=5 \def\dayname{Thu}\fi)", 1},
     {R"(                   \ifnum \the\weeknumber=6 \def\dayname{Fri}\fi)", 1},
     {R"(                   \ifnum \the\weeknumber=7 \def\dayname{Sat}\fi)", 1},
+};
+
+constexpr VerbatimRow kWeekBoxEndRows[] = {
     {R"(                  \hfil{\weekft \dayname}\hfil})", 1},
     {R"(               \vfil)", 1},
     {R"(               \hrule width\daywidth height\rulewidth}%)", 1},
@@ -106,6 +121,20 @@ constexpr VerbatimRow kMacroRows[] = {
     {R"(\hoffset=-1.25in)", 1},
     {R"()", 1},
     {R"(\newcommand\boxt[1]{\fbox{\rm #1}})", 2},
+};
+
+// \weeklabel hangs a row's week number beside its first box, outside the
+// grid, so that the grid stays where it is.
+constexpr VerbatimRow kWeekLabelRows[] = {
+    {R"(%%%% macro that prints a week's number beside its row %%%%)", 1},
+    {R"(\def\weeklabel#1{\llap{\vbox to \dayht{\vskip3pt\hbox{\smsgft #1\hskip4pt}\vfil}}})", 2},
+};
+constexpr VerbatimRow kWeekLabelRowsMirrored[] = {
+    {R"(%%%% macro that prints a week's number beside its row %%%%)", 1},
+    {R"(\def\weeklabel#1{\rlap{\vbox to \dayht{\vskip3pt\hbox{\hskip4pt\smsgft #1}\vfil}}})", 2},
+};
+
+constexpr VerbatimRow kBannerRows[] = {
     {R"( )", 1},
     {R"(%%%%% ready to go -- print a title banner %%%%)", 1},
 };
@@ -140,10 +169,26 @@ GridSizing ChooseGridSizing(const RunSettings& settings) {
   return sizing;
 }
 
+// The weekday names of the header boxes, from the left. The document as it
+// always was keeps its own rows.
+void WriteDayNameRows(std::FILE* out, const RunSettings& settings, const DocumentStyle& style) {
+  if (settings.WeekStart == 0 && !style.rightToLeft && !style.names) {
+    WriteVerbatim(out, kEnglishDayNameRows);
+    return;
+  }
+  for (int box = 1; box <= 7; ++box) {
+    const int fromFirst = style.rightToLeft ? 7 - box : box - 1;
+    const Weekday weekday = (settings.WeekStart + fromFirst) % 7;
+    WriteFormatted(out, 1, R"(                   \ifnum \the\weeknumber=%d \def\dayname{%s}\fi)",
+                   box, WeekdayAbbreviation(style, weekday).c_str());
+  }
+}
+
 }  // namespace
 
 void WriteCalendarDocument(std::FILE* out, const RunSettings& settings,
-                           const CalendarWindow& window, const EventTable& events) {
+                           const CalendarWindow& window, const EventTable& events,
+                           const DocumentStyle& style) {
   const GridSizing sizing = ChooseGridSizing(settings);
   const int message = sizing.messageFontSize;
 
@@ -160,13 +205,21 @@ void WriteCalendarDocument(std::FILE* out, const RunSettings& settings,
   WriteFormatted(out, 1, R"(\newdimen\dayht \dayht=%dpt %% height of the box containing each date)",
                  sizing.dayHeight);
   WriteVerbatim(out, kMacroRows);
+  WriteVerbatim(out, style.rightToLeft ? kDayTopRowMirrored : kDayTopRow);
+  WriteVerbatim(out, kDayBoxEndRows);
+  WriteDayNameRows(out, settings, style);
+  WriteVerbatim(out, kWeekBoxEndRows);
+  if (style.weekNumbers) {
+    WriteVerbatim(out, style.rightToLeft ? kWeekLabelRowsMirrored : kWeekLabelRows);
+  }
+  WriteVerbatim(out, kBannerRows);
   if (settings.TitleMonth > 0) {
     WriteFormatted(out, 1, R"(\centerline{\ftwo \hskip2.25in \ {%s}})",
-                   MonthNames[settings.TitleMonth]);
+                   MonthName(style, settings.TitleMonth));
     WriteVerbatim(out, {R"(\vskip .3in)", 1});
   }
   WriteVerbatim(out, kMessageRows);
-  WriteWeekGrid(out, settings, window, events);
+  WriteWeekGrid(out, settings, window, events, style);
 }
 
 }  // namespace wekset

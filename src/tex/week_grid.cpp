@@ -1,21 +1,21 @@
-// The rows of the grid. Rows open on every Sunday and close on every Saturday
-// that WeekdayOf gives, so the window must start on a Sunday. A day's box
-// holds every entry of that day.
+// The rows of the grid. Rows open on every day that WeekdayOf gives as the
+// settings' WeekStart and close on the day before it, so the window must start
+// on that day. A day's box holds every entry of that day.
 #include "tex/week_grid.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "calendar/week_of_year.h"
 #include "tex/month_names.h"
 #include "tex/tex_output.h"
 
 namespace wekset {
 
 namespace {
-
-constexpr const char* kWeekdayAbbreviations = "SunMonTueWedThuFriSat";
 
 // The entries of each day of the window, in table order: one pass over the
 // table, so that the grid costs days plus entries.
@@ -57,14 +57,65 @@ class DayEntries {
 
 }  // namespace
 
+namespace {
+
+// A row that runs right to left is written from its last day to its first,
+// so that TeX, which sets boxes from the left, puts its first day rightmost.
+// Each day is written to memory first, and the row once it is complete.
+class RowDays {
+ public:
+  explicit RowDays(std::FILE* out) : out_(out) {}
+  RowDays(const RowDays&) = delete;
+  RowDays& operator=(const RowDays&) = delete;
+  ~RowDays() { Flush(); }
+
+  /// Where the next day goes; the document itself, in order, when no memory
+  /// can be had for it.
+  std::FILE* Begin() {
+    stream_ = open_memstream(&buffer_, &size_);
+    return stream_ != nullptr ? stream_ : out_;
+  }
+  void End() {
+    if (stream_ == nullptr) return;
+    std::fclose(stream_);
+    stream_ = nullptr;
+    days_.emplace_back(buffer_, size_);
+    std::free(buffer_);
+    buffer_ = nullptr;
+  }
+  /// Writes the days of the row in reverse order.
+  void Flush() {
+    for (auto day = days_.rbegin(); day != days_.rend(); ++day) {
+      std::fwrite(day->data(), 1, day->size(), out_);
+    }
+    days_.clear();
+  }
+
+ private:
+  std::FILE* out_;
+  std::FILE* stream_ = nullptr;
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::vector<std::string> days_;
+};
+
+std::int32_t WeekNumberOfRow(DaySerial first, Weekday weekStart) {
+  return IsoWeekOf(SerialToDate(first + ThursdayOffset(weekStart))).week;
+}
+
+}  // namespace
+
 void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
-                   const EventTable& events) {
+                   const EventTable& events, const DocumentStyle& style) {
   DayEntries entries(events, window.WindowEnd - window.WindowStart);
+  RowDays reversed(out);
+  const Weekday lastOfRow = (settings.WeekStart + 6) % 7;
   std::int32_t weekCounter = 0;
+  std::int32_t weekNumber = 0;
   for (DaySerial serial = window.WindowStart; serial < window.WindowEnd; ++serial) {
     const CalendarDate date = SerialToDate(serial);
     const Weekday weekday = WeekdayOf(date.month, date.day, date.year);
-    if (weekday == 0) {
+    if (weekday == settings.WeekStart) {
       ++weekCounter;
       if ((weekCounter - 1) % settings.WeeksPerPage == 0) {
         if (weekCounter > 1) WriteFormatted(out, 2, R"(\vfill\eject)");
@@ -72,18 +123,34 @@ void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWi
       }
       WriteFormatted(out, 1, "%%%% week %d %%%% ", weekCounter);
       WriteVerbatim(out, {{R"(\vskip-2pt)", 1}, {R"(\hbox{% )", 1}, {R"(\IsSunday=1)", 1}});
+      weekNumber = WeekNumberOfRow(serial, settings.WeekStart);
+      if (style.weekNumbers && !style.rightToLeft) {
+        WriteFormatted(out, 1, R"(\weeklabel{%d}%%)", weekNumber);
+      }
     }
 
+    std::FILE* const dayOut = style.rightToLeft ? reversed.Begin() : out;
     const std::int32_t offset = serial - window.WindowStart;
-    WriteFormatted(out, 1, "%%..............................%3d  [%d.%2d.%2d] [%.3s]", offset,
+    WriteFormatted(dayOut, 1, "%%..............................%3d  [%d.%2d.%2d] [%.3s]", offset,
                    date.year, date.month, date.day, kWeekdayAbbreviations + 3 * weekday);
     // The first day of each month, and of the window, names its month.
     const bool banner = date.day == 1 || offset < 1;
-    if (banner) WriteFormatted(out, 1, R"(\def\firstday{\fbox{%s}}%%)", MonthNames[date.month]);
-    WriteDayBox(out, date, entries.TextOf(offset));
-    if (banner) WriteFormatted(out, 1, R"(\def\firstday{}%%)");
-    if (weekday == 6) WriteVerbatim(out, {"}", 1});
+    if (banner) {
+      WriteFormatted(dayOut, 1, R"(\def\firstday{\fbox{%s}}%%)", MonthName(style, date.month));
+    }
+    WriteDayBox(dayOut, date, entries.TextOf(offset));
+    if (banner) WriteFormatted(dayOut, 1, R"(\def\firstday{}%%)");
+    if (style.rightToLeft) reversed.End();
+
+    if (weekday == lastOfRow) {
+      reversed.Flush();
+      if (style.weekNumbers && style.rightToLeft) {
+        WriteFormatted(out, 1, R"(\weeklabel{%d}%%)", weekNumber);
+      }
+      WriteVerbatim(out, {"}", 1});
+    }
   }
+  reversed.Flush();
   WriteVerbatim(out, {{R"(\end{landscape})", 1}, {R"(\end{document})", 1}});
 }
 

@@ -7,6 +7,7 @@
 
 #include "calendar/calendar_arithmetic.h"
 #include "model/calendar_window.h"
+#include "model/document_style.h"
 #include "model/event_table.h"
 #include "model/run_settings.h"
 
@@ -16,7 +17,7 @@ namespace wekset {
 /// document. A weekday header row, and a page break after the first, comes
 /// before every WeeksPerPage-th week row, counted from the first.
 void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWindow& window,
-                   const EventTable& events);
+                   const EventTable& events, const DocumentStyle& style = {});
 
 /// The row of seven weekday names.
 void WriteWeekdayHeader(std::FILE* out);
