@@ -11,12 +11,13 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texlive-luatex \
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
+# locales-all holds the locales that the tests of --lang name.
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on the document as it is, by hand.
 TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev \
   libcurl4-openssl-dev libssl-dev pkg-config \
   clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events nodejs fontconfig \
-  strace perl time shellcheck
+  strace perl time shellcheck locales-all
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
 
