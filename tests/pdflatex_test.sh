@@ -32,7 +32,8 @@ fail() {
 # The source file, the first day of the window, its weeks, the expected pages,
 # and words that the events put on the pages. Every page must show the weekday
 # names.
-source_text="" first_day="" weeks=0 pages=0 words=() raw_input=false
+source_text="" first_day="" weeks=0 pages=0 words=() raw_input=false options=()
+weekdays=(Sun Mon Tue Wed Thu Fri Sat)
 continuation_lines() {
   for i in $(seq 1 "$2"); do printf '   %s line %d\n' "$1" "$i"; done
 }
@@ -105,6 +106,20 @@ case $name in
     source_text+=$'\n'
     words=(50% '&' '$5' '#1' a_b 'x^2' '~' '{c}' '\' end Line one two tabbed 10:00 Café Zoë Room 2nd floor)
     ;;
+  german-week-numbers)
+    # Names of Latin script from the locale print by hand; the week numbers
+    # stand beside the rows: 5 to 10 for the weeks of 1 February 2027 on.
+    options=(--lang de_DE --week-numbers --week-start monday)
+    weeks=6 pages=1 first_day=2027-01-25 weekdays=(Mo Di Mi Do Fr Sa So)
+    source_text=$'2027/02\n-2027/02\n18 Zahnarzt\n-2027/03\n01 März-Treffen\n'
+    words=(Februar Januar März Zahnarzt März-Treffen)
+    ;;
+  right-to-left)
+    options=(--direction rtl --week-numbers)
+    weeks=2 pages=1 first_day=2008-06-01
+    source_text=$'2008/06/01 02\n-2008/06\n02 Dentist\n'
+    words=(June Dentist 23 24)
+    ;;
   sample)
     weeks=60 pages=5 first_day=2007-12-09 raw_input=true
     words=(PHSC Varnick Lorin Vesk Dentist Analysis Calculus CalculusExam Pellam Holbrath 555-0147)
@@ -119,7 +134,7 @@ if [ "$name" = sample ]; then
 else
   printf '%s' "$source_text" > calendar.txt
 fi
-"$program" > console.txt || fail "wekset ended with status $?: $(cat console.txt)"
+"$program" "${options[@]}" > console.txt || fail "wekset ended with status $?: $(cat console.txt)"
 grep -q '^\[wek.tex\] created successfully' console.txt || fail "wekset said: $(cat console.txt)"
 [ "$name" != ics-pipeline ] || [ "$(wc -l < console.txt)" -eq 3 ] || fail "wekset reported lines: $(cat console.txt)"
 
@@ -136,7 +151,7 @@ actual_pages=$(pdfinfo wek.pdf | awk '/^Pages:/ { print $2 }')
 # Every page begins with the row of weekday names.
 for page in $(seq 1 "$pages"); do
   words_of -f "$page" -l "$page" wek.pdf > page.txt
-  for weekday in Sun Mon Tue Wed Thu Fri Sat; do
+  for weekday in "${weekdays[@]}"; do
     grep -qx "$weekday" page.txt || fail "page $page has no \"$weekday\": $(tr "\n" " " < page.txt)"
   done
 done
@@ -179,5 +194,20 @@ if [ "$name" = crowded-day ]; then
       }
       exit bad
     }' crowded.txt > outside.txt || fail "lines outside the box of the 4th: $(tr '\n' ' ' < outside.txt)"
+fi
+if [ "$name" = right-to-left ]; then
+  # Sunday, the first day of the row, stands at the other end of it than in
+  # the same calendar from left to right, whichever way the page is turned.
+  mkdir ltr && (cd ltr && printf '%s' "$source_text" > calendar.txt && "$program" > /dev/null &&
+    pdflatex -interaction=nonstopmode -halt-on-error wek.tex > /dev/null 2>&1) || fail "the left-to-right calendar did not compile"
+  ends() {
+    pdftotext -bbox "$1" - | sed -n 's/.*xMin="\([^"]*\)" yMin="\([^"]*\)".*>\(Sun\|Sat\)<.*/\3 \1 \2/p' |
+      awk '{ x[$1] = $2; y[$1] = $3 } END {
+        dx = x["Sat"] - x["Sun"]; dy = y["Sat"] - y["Sun"]
+        print (dx * dx > dy * dy) ? (dx > 0 ? "x+" : "x-") : (dy > 0 ? "y+" : "y-") }'
+  }
+  left_to_right=$(ends ltr/wek.pdf) right_to_left=$(ends wek.pdf)
+  [ "${left_to_right%?}" = "${right_to_left%?}" ] && [ "$left_to_right" != "$right_to_left" ] ||
+    fail "Sunday and Saturday lie $right_to_left, from left to right $left_to_right"
 fi
 echo "ok   $name: $actual_pages pages"
