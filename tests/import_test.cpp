@@ -46,6 +46,12 @@ TEST(ImportOptions, ReadsEveryOptionAndRefusesMistakes) {
       {{"--refresh", "webcal://example.com/a"}, ""},
       {{"--offline", "--refresh", "a.ics"}, "--offline and --refresh cannot be used together"},
       {{"--offline=yes", "a.ics"}, "option --offline takes no value"},
+      {{"--week-start", "Mon", "--lang=de_DE", "a.ics"}, ""},
+      {{"--week-start=sun", "a.ics"}, ""},
+      {{"--week-start", "mo", "a.ics"},
+       "--week-start takes a day of the week, as monday or mon, not mo"},
+      {{"a.ics", "--week-start"}, "option --week-start needs a value"},
+      {{"--lang", "../de_DE", "a.ics"}, "--lang takes a locale name, as de_DE or fr, not ../de_DE"},
   };
   for (const Case& c : cases) {
     std::string error;

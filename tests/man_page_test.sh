@@ -44,6 +44,13 @@ Too many events: at most 3659 are kept.
 wekset: write error on standard output:
 wekset: unknown option
 [wek.tex] created successfully. Do "pdflatex wek.tex" now
+--week-start DAY
+--week-numbers
+--lang LOCALE
+--direction rtl|ltr
+; wekset: --week-start DAY
+is not installed; install the Debian package locales-all
+wekset-pdf --lang de_DE --week-numbers
 pdflatex -jobname=wek '\UseRawInputEncoding\input{wek.tex}'
 LIST
       ;;
@@ -88,6 +95,8 @@ EXIT STATUS
 --weeks N
 --per-page N
 --tz Area/City
+--week-start DAY
+--lang LOCALE
 --body
 --details
 --help

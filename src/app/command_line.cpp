@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "calendar/week_of_year.h"
+#include "model/calendar_locale.h"
 
 namespace wekset {
 
@@ -24,17 +25,6 @@ bool TakesValue(std::string_view name) {
 bool IsOption(std::string_view name) {
   return TakesValue(name) || name == "--week-numbers" || name == "--help" || name == "-h" ||
          name == "--version";
-}
-
-// A locale name as the C library spells one, never a path to some file.
-bool IsLocaleName(std::string_view name) {
-  if (name.empty() || name[0] == '.') return false;
-  for (const char c : name) {
-    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                         (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '@' || c == '-';
-    if (!allowed) return false;
-  }
-  return true;
 }
 
 }  // namespace

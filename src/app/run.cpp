@@ -11,10 +11,10 @@
 #include <cstring>
 #include <memory>
 
-#include "app/calendar_locale.h"
 #include "app/command_line.h"
 #include "app/document_file.h"
 #include "app/make_calendar.h"
+#include "model/calendar_locale.h"
 #include "reading/sample_source.h"
 #include "reading/source_line.h"
 

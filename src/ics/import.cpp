@@ -19,6 +19,7 @@
 #include "ics/message_text.h"
 #include "ics/source_writer.h"
 #include "ics/time_zones.h"
+#include "model/calendar_locale.h"
 #include "model/limits.h"
 
 namespace wekset::ics {
@@ -35,13 +36,17 @@ constexpr const char* kHelp =
     "every event on the days of the window, recurring ones expanded, moved and\n"
     "cancelled occurrences applied, times in the local time zone.\n"
     "\n"
-    "  --from YYYY/MM/DD  the window begins on the Sunday on or before this day\n"
-    "                     (default: today)\n"
+    "  --from YYYY/MM/DD  the window begins on the first day of the week on or\n"
+    "                     before this day (default: today)\n"
+    "  --week-start DAY   the first day of the week: sunday (the default), monday,\n"
+    "                     any other, or its first three letters\n"
+    "  --lang LOCALE      the first day of the week where LOCALE lives, as de_DE\n"
     "  --weeks N          weeks in the window, 1 to 99 (default 6)\n"
     "  --per-page N       weeks a page, 1 to 99 (default 6)\n"
     "  --tz Area/City     the local time zone, an IANA or a Windows name\n"
     "                     (default: TZ, or the system's)\n"
     "  --body             leave out the header line, to append to a source\n"
+    "                     (and the line that names the first day of the week)\n"
     "  --details          add each event's location on a line of its own\n"
     "  --offline          take addresses from the cache of their last copies only\n"
     "  --refresh          fetch addresses whole, whatever the cache holds\n"
@@ -120,12 +125,28 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
     }
   }
 
-  // The window's weeks, from the Sunday on or before the first day, as
-  // wekset will lay them out.
-  const std::chrono::year_month_day from = options->from.value_or(environment.today);
-  const std::chrono::sys_days fromDay{from};
+  // The first day of the week: as chosen, else where the locale lives. A
+  // chosen one is written into the source for wekset.
+  std::optional<int> weekStart = options->weekStart;
+  if (!weekStart && options->language) {
+    const LocaleLookup locale = LoadLocaleCalendar(*options->language);
+    if (!locale.calendar) {
+      output.Say(locale.error);
+      return 2;
+    }
+    weekStart = locale.calendar->firstWeekday;
+  }
+  // The window's weeks, from that day (Sunday by default) on or before the
+  // first day, as wekset will lay them out.
+  const std::chrono::year_month_day requested = options->from.value_or(environment.today);
+  const std::chrono::sys_days fromDay{requested};
   const std::chrono::sys_days first =
-      fromDay - (std::chrono::weekday{fromDay} - std::chrono::Sunday);
+      fromDay - (std::chrono::weekday{fromDay} -
+                 std::chrono::weekday{static_cast<unsigned>(weekStart.value_or(0))});
+  // The header line names the window's first day itself when the weeks begin
+  // on a day of the user's choice.
+  const std::chrono::year_month_day from =
+      weekStart ? std::chrono::year_month_day{first} : requested;
   const DayWindow window{first, first + std::chrono::days{7 * options->weeks}};
   const auto dayOf = [](const CalendarDate& date) {
     return std::chrono::sys_days{std::chrono::year{date.year} /
@@ -179,7 +200,7 @@ int RunImport(const std::vector<std::string>& arguments, const ImportEnvironment
   }
   DayEvents days =
       calendars.LayOut(window, local, {static_cast<std::size_t>(kMaxEvents)}, warnings);
-  const std::string source = CalendarSourceText(*options, from, days, warnings);
+  const std::string source = CalendarSourceText(*options, from, days, warnings, weekStart);
   for (const std::string& warning : warnings) output.Say(warning);
   return output.Write(source) ? 0 : 1;
 }

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "calendar/week_of_year.h"
+#include "model/calendar_locale.h"
+
 namespace wekset::ics {
 
 namespace {
@@ -52,8 +55,8 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
       value = name.substr(equals + 1);
       name.resize(equals);
     }
-    const bool takesValue =
-        name == "--from" || name == "--weeks" || name == "--per-page" || name == "--tz";
+    const bool takesValue = name == "--from" || name == "--weeks" || name == "--per-page" ||
+                            name == "--tz" || name == "--week-start" || name == "--lang";
     if (takesValue && !value) {
       if (i + 1 == arguments.size()) {
         error = "option " + name + " needs a value";
@@ -83,6 +86,18 @@ std::optional<ImportOptions> ParseImportOptions(const std::vector<std::string>& 
         return std::nullopt;
       }
       options.timeZone = *value;
+    } else if (name == "--week-start") {
+      options.weekStart = ParseWeekdayName(*value);
+      if (!options.weekStart) {
+        error = "--week-start takes a day of the week, as monday or mon, not " + *value;
+        return std::nullopt;
+      }
+    } else if (name == "--lang") {
+      if (!IsLocaleName(*value)) {
+        error = "--lang takes a locale name, as de_DE or fr, not " + *value;
+        return std::nullopt;
+      }
+      options.language = *value;
     } else if (name == "--body") {
       options.body = true;
     } else if (name == "--details") {

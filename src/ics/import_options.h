@@ -1,5 +1,5 @@
-// The command line of wekset-ics: the window of weeks, the time zone, what to
-// write, and the files to read.
+// The command line of wekset-ics: the window of weeks and the day they begin
+// on, the time zone, what to write, and the files to read.
 #pragma once
 
 #include <chrono>
@@ -13,11 +13,13 @@ struct ImportOptions {
   std::optional<std::chrono::year_month_day> from;  // none: today
   int weeks = 6;
   int perPage = 6;
-  bool body = false;     // leave out the header line
-  bool details = false;  // LOCATION as a continuation line
-  std::string timeZone;  // empty: the TZ environment, or the system's zone
-  bool offline = false;  // addresses from the cache only
-  bool refresh = false;  // addresses fetched whole, whatever the cache holds
+  bool body = false;                    // leave out the header line
+  bool details = false;                 // LOCATION as a continuation line
+  std::string timeZone;                 // empty: the TZ environment, or the system's zone
+  std::optional<int> weekStart;         // 0 for Sunday to 6; none: the locale's, or Sunday
+  std::optional<std::string> language;  // the locale whose first day of the week is taken
+  bool offline = false;                 // addresses from the cache only
+  bool refresh = false;                 // addresses fetched whole, whatever the cache holds
   std::vector<std::string> files;
   bool help = false;
   bool version = false;

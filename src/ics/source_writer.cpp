@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "ics/message_text.h"
+#include "calendar/week_of_year.h"
 #include "model/limits.h"
 
 namespace wekset::ics {
@@ -103,7 +104,8 @@ std::string TexText(std::string_view text, std::size_t limit, bool& cut) {
 }
 
 std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_month_day from,
-                               DayEvents& days, std::vector<std::string>& warnings) {
+                               DayEvents& days, std::vector<std::string>& warnings,
+                               std::optional<int> weekStart) {
   std::vector<DayEvent>& events = days.events;
   std::stable_sort(events.begin(), events.end(), [](const DayEvent& a, const DayEvent& b) {
     return std::tuple(a.day, a.timed, a.minutes, a.summary) <
@@ -112,6 +114,9 @@ std::string CalendarSourceText(const ImportOptions& options, std::chrono::year_m
   std::string source;
   char line[64];
   if (!options.body) {
+    // wekset reads the comment before the header line: without it, it would
+    // lay the weeks out from Sunday and leave out the window's last days.
+    if (weekStart) source += std::string(kWeekStartDeclaration) + WeekdayName(*weekStart) + "\n";
     std::snprintf(line, sizeof line, "%04d/%02u/%02u %02d %02d\n", int(from.year()),
                   unsigned(from.month()), unsigned(from.day()), options.weeks, options.perPage);
     source += line;

@@ -23,6 +23,11 @@ inline constexpr std::size_t kLineBufferSize = 25600;
 /// or another entry of the same day when the grid joins them.
 inline constexpr std::string_view kLineMark = "\\vskip1pt ";
 
+/// A comment line before the header line that begins so names, after it,
+/// the first day of the weeks that the source's window was made for, as
+/// "; wekset: --week-start monday".
+inline constexpr const char* kWeekStartDeclaration = "; wekset: --week-start ";
+
 /// The days a calendar may show: from the first Sunday after the serials and
 /// WeekdayOf begin to agree day by day, on 1 March 2000, to the end of 2099.
 inline constexpr CalendarDate kFirstCalendarDay{2000, 3, 5};

@@ -21,11 +21,6 @@ struct HeaderLine {
   RunSettings settings;
 };
 
-/// What a comment line before the header line says when it names the first
-/// day of the week that the source's window was made for, as wekset-ics
-/// writes it.
-inline constexpr const char* kWeekStartDeclaration = "; wekset: --week-start ";
-
 /// Skips comment and empty lines, echoes the header line and checks it. The
 /// weeks begin on weekStart where it is given; otherwise on the day that a
 /// comment line before the header line declares, or else on fallback.

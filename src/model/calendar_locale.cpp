@@ -1,7 +1,7 @@
 // The names come from the C library's locale data, never from tables of our
 // own: month names as they stand alone (%OB: Russian "Март", not "марта"),
 // weekday abbreviations (%a), and the first day of the week.
-#include "app/calendar_locale.h"
+#include "model/calendar_locale.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -153,9 +153,21 @@ LocaleCalendar CalendarOf(const std::string& name, locale_t locale) {
 
 }  // namespace
 
+bool IsLocaleName(std::string_view name) {
+  if (name.empty() || name[0] == '.') return false;
+  for (const char c : name) {
+    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                         (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '@' || c == '-';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
 LocaleLookup LoadLocaleCalendar(const std::string& requested) {
   std::optional<std::string> notUtf8;
-  for (const std::string& name : Candidates(requested)) {
+  const std::vector<std::string> candidates =
+      IsLocaleName(requested) ? Candidates(requested) : std::vector<std::string>();
+  for (const std::string& name : candidates) {
     const LocaleHandle handle(newlocale(LC_CTYPE_MASK | LC_TIME_MASK, name.c_str(), nullptr));
     if (handle.locale == nullptr) continue;
     if (std::strcmp(nl_langinfo_l(CODESET, handle.locale), "UTF-8") != 0) {
