@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <tuple>
 
-#include "ics/message_text.h"
 #include "calendar/week_of_year.h"
+#include "ics/message_text.h"
 #include "model/limits.h"
 
 namespace wekset::ics {
