@@ -82,6 +82,8 @@ wek.pdf is a directory
 wek.log could not be written
 cannot find FILE in FOLDER; reinstall wekset
 [--tz Area/City] [--details] FILE.ics...
+--week-start DAY, --week-numbers, --lang LOCALE, --direction rtl|ltr
+wekset-pdf --lang de_DE --week-numbers
 LIST
       ;;
     wekset-ics.1) cat << 'LIST'

@@ -41,6 +41,7 @@ LINE_MARK = "\\vskip1pt "
 MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August",
           "September", "October", "November", "December"]
 WEEKDAYS = ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat")
+GAP = 1.5  # points between two glyphs that still belong to one word
 
 
 def decoded(data):
@@ -76,11 +77,20 @@ def events_of(text):
 
 def days_of(document):
     """The dates of the document's days, in order, each day's events, the
-    header line's weeks a page and the title's month, if any."""
+    header line's weeks a page and the title's month, if any; the weekday
+    names of its header boxes, and the week numbers beside its rows."""
     days, texts, date, weeks, title = [], {}, None, 6, None
+    weekdays, week_numbers = set(), set()
     for line in decoded(document).split("\n"):
         found = re.match(r"%\.{30}.*\[(\d+)\.\s*(\d+)\.\s*(\d+)\]", line)
-        if found:
+        name = re.match(r"\s*\\ifnum \\the\\weeknumber=\d \\def\\dayname\{(.*)\}\\fi$", line)
+        week = re.match(r"\\weeklabel\{(\d+)\}%$", line)
+        if name:
+            text = re.sub(r"^\\rtlname\{(.*)\}$", r"\1", name.group(1))
+            weekdays.add(comparable(text, "NFKC"))
+        elif week:
+            week_numbers.add(week.group(1))
+        elif found:
             date = "%04d/%02d/%02d" % tuple(int(part) for part in found.groups())
             days.append(date)
         elif line.startswith("% LinesInPages="):
@@ -92,7 +102,7 @@ def days_of(document):
             text = re.sub(r"^\\vskip-\d+pt (\\s*msgft )?", "", text)[1:]
             text = re.sub(r" \}\}\}%$", "", text)
             texts[date] = events_of(text)
-    return days, texts, weeks, title
+    return days, texts, weeks, title, weekdays, week_numbers
 
 
 def heading_of(first, last, title, days):
@@ -168,6 +178,11 @@ def words_of(page):
                     if extent is not None:
                         rect.y0 = origin.y + extent[0] * span["size"]
                         rect.y1 = origin.y + extent[1] * span["size"]
+                    # Glyphs of one word touch, whichever way they run; the
+                    # boxes of a row do not.
+                    if current is not None and (rect.x0 > current.rect.x1 + GAP or
+                                                rect.x1 < current.rect.x0 - GAP):
+                        current = None
                     if current is None:
                         current = Word("", fitz.Rect(rect), span["size"])
                         words.append(current)
@@ -290,7 +305,7 @@ def main():
     parser.add_argument("--left-out", default="")
     arguments = parser.parse_args()
     with open(arguments.document, "rb") as file:
-        days, texts, weeks, title = days_of(file.read())
+        days, texts, weeks, title, weekdays, week_numbers = days_of(file.read())
     rows = arguments.rows or min(weeks, 12)
 
     problems, day_index, word_count = [], 0, 0
@@ -309,6 +324,11 @@ def main():
                     # The heading, above the grid.
                     if not boxes or word.rect.y1 + CLEARANCE < min(box.y0 for box in boxes):
                         continue
+                    # A week's number, beside its row.
+                    if word.text in week_numbers and (
+                            word.rect.x1 + CLEARANCE < min(box.x0 for box in boxes) or
+                            word.rect.x0 - CLEARANCE > max(box.x1 for box in boxes)):
+                        continue
                     problems.append("page %d: %s lies in no box" % (number, word))
                     continue
                 box = boxes[inside[0]]
@@ -326,7 +346,8 @@ def main():
                         problems.append("page %d: %s and %s overlap" % (number, word, other))
             # A weekday box holds its name alone; a day box its number, a
             # month label maybe, then the day's text.
-            if len(words) == 1 and words[0].text in WEEKDAYS:
+            if (len(words) == 1 and words[0].text in WEEKDAYS) or (
+                    words and comparable("".join(word.text for word in words), "NFKC") in weekdays):
                 continue
             if day_index >= len(days):
                 problems.append("page %d: more day boxes than days" % number)

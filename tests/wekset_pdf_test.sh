@@ -592,6 +592,54 @@ wekset-pdf: the whole TeX log is in wek.log
     [ ! -s unexpected.txt ] || fail "opened: $(head -n 20 unexpected.txt)"
     grep -q "^$work/calendar/invite.ics\$" opened.txt || fail "the invitation was not read: $(cat opened.txt)"
     ;;
+  world)
+    # A German calendar, Monday first, with week numbers; then a Hebrew one,
+    # mirrored: its names set right to left, the first day of each week the
+    # rightmost box.
+    printf '2027/02\n-2027/02\n18 10:00 Zahnarzt\n-2027/03\n01 März-Treffen mit allen Abteilungen\n' > calendar.txt
+    expect_pdf "2027/02" 1 '' --lang de_DE --week-numbers
+    expect_legible
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for word in Februar Mo So Januar März; do
+      grep -qw -- "$word" <<< "$text" || fail "\"$word\" is not on the page: $text"
+    done
+    printf '2027/02\n-2027/02\n07 ישיבת צוות\n18 רופא שיניים 10:00\n-2027/03\n01 פגישה\n' > calendar.txt
+    expect_pdf "2027/02" 1 '' --lang=he_IL --week-numbers
+    expect_legible --unordered 2027/02/07 --unordered 2027/02/18 --unordered 2027/03/01
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for word in פברואר ינואר מרץ; do
+      grep -qw -- "$word" <<< "$text" || fail "\"$word\" is not on the page: $text"
+    done
+    # Sunday 31 January, the window's first day, in the rightmost column of
+    # the upright page: its day number, read from the glyphs of the large
+    # day-number font, ends where the rightmost one does.
+    /usr/bin/python3 - wek.pdf > columns.txt << 'PYTHON' || fail "31 January is not rightmost: $(cat columns.txt)"
+import sys
+import fitz
+document = fitz.open(sys.argv[1])
+page = document[0]
+turn = page.rotation_matrix
+numbers, current = [], None
+for block in page.get_text("rawdict")["blocks"]:
+    for line in block.get("lines", []):
+        for span in line["spans"]:
+            for char in span["chars"]:
+                rect = fitz.Rect(char["bbox"]) * turn
+                if not char["c"].isdigit() or span["size"] < 15:
+                    current = None
+                    continue
+                if current is not None and abs(rect.x0 - current[0].x1) < 1.5:
+                    current[0] |= rect
+                    current[1] += char["c"]
+                else:
+                    current = [fitz.Rect(rect), char["c"]]
+                    numbers.append(current)
+first = [rect.x1 for rect, text in numbers if text == "31"]
+rightmost = max(rect.x1 for rect, _ in numbers)
+print("31 ends at", first, "the rightmost day number at", rightmost)
+sys.exit(0 if first and first[0] > rightmost - 30 else 1)
+PYTHON
+    ;;
   options)
     usage='Usage: wekset-pdf [--paper letter|a4] [SourceFile]
        wekset-pdf [--paper letter|a4] [--from YYYY/MM/DD] [--weeks N] [--per-page N]
@@ -603,6 +651,10 @@ wekset-pdf: the whole TeX log is in wek.log
     expect_run 2 '' $'wekset-pdf: one source file only, not also b.txt\n'"$usage"$'\n' "$wekset_pdf" a.txt b.txt
     expect_run 2 '' $'wekset-pdf: one source file only, not also c.txt\n'"$usage"$'\n' "$wekset_pdf" a.txt -- c.txt d.txt
     expect_run 2 '' $'wekset-pdf: unknown option -x.ics\n'"$usage"$'\n' "$wekset_pdf" -x.ics
+    expect_run 2 '' $'wekset-pdf: option --lang needs a value\n'"$usage"$'\n' "$wekset_pdf" --lang
+    expect_run 2 '' $'wekset-pdf: option --week-start needs a value\n'"$usage"$'\n' "$wekset_pdf" --week-start=
+    expect_run 2 '' $'wekset: --week-start takes a day of the week, as monday or mon, not "someday"\nUsage: wekset [SourceFile]\n' \
+      "$wekset_pdf" --week-start someday
     "$wekset_pdf" --help > help.txt || fail "--help failed"
     [ "$(head -n 3 help.txt)" = "$usage" ] || fail "--help begins: $(head -n 3 help.txt)"
     [ ! -e calendar.txt ] || fail "an option made a calendar"

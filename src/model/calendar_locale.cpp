@@ -135,19 +135,25 @@ Weekday FirstWeekdayOf(locale_t locale) {
 LocaleCalendar CalendarOf(const std::string& name, locale_t locale) {
   LocaleCalendar calendar;
   calendar.name = name;
+  calendar.rightToLeft = IsRightToLeft(name);
+  calendar.names.rightToLeft = calendar.rightToLeft;
+  // LuaTeX sets each name in its language's direction; pdflatex, which
+  // has no fonts for these scripts, passes over the command.
+  const auto name_text = [&calendar](std::string text) {
+    return calendar.rightToLeft ? "\\rtlname{" + text + "}" : text;
+  };
   std::tm time{};
   time.tm_mday = 1;
   time.tm_year = 100;
   for (int month = 1; month <= 12; ++month) {
     time.tm_mon = month - 1;
-    calendar.names.months[month] = Formatted("%OB", time, locale);
+    calendar.names.months[month] = name_text(Formatted("%OB", time, locale));
   }
   for (Weekday weekday = 0; weekday < 7; ++weekday) {
     time.tm_wday = weekday;
-    calendar.names.weekdays[weekday] = Formatted("%a", time, locale);
+    calendar.names.weekdays[weekday] = name_text(Formatted("%a", time, locale));
   }
   calendar.firstWeekday = FirstWeekdayOf(locale);
-  calendar.rightToLeft = IsRightToLeft(name);
   return calendar;
 }
 

@@ -13,6 +13,7 @@ namespace wekset {
 struct CalendarNames {
   std::array<std::string, 13> months;   // 1 to 12, as a month stands alone; 0 empty
   std::array<std::string, 7> weekdays;  // abbreviated, 0 for Sunday to 6 for Saturday
+  bool rightToLeft = false;             // written from right to left: each name is an \rtlname
 };
 
 struct DocumentStyle {

@@ -134,9 +134,9 @@ local function choose_fallbacks(document)
   luaotfload.add_fallback("wekset", chosen)
 end
 
--- The document's own font names, at their sizes, become Latin Modern;
--- "wekset-text", the name the day boxes use, becomes Latin Modern with the
--- fallback fonts. Each font is made once for each size.
+-- The document's own font names, at their sizes, become Latin Modern, with
+-- the fallback fonts for names in other scripts; so does "wekset-text", the
+-- name the day boxes use. Each font is made once for each size.
 local function define_fonts()
   local define = luaotfload.define_font
   local made = {}
@@ -150,9 +150,7 @@ local function define_fonts()
     if made[key] then return made[key] end
     local request
     if kind == "cmssbx" then
-      request = "file:lmsans10-bold.otf:mode=harf"
-    elseif kind == "cmr" then
-      request = "file:" .. roman(size / 65536) .. ":mode=harf"
+      request = "file:lmsans10-bold.otf:mode=harf;fallback=wekset"
     else
       request = "file:" .. roman(size / 65536) .. ":mode=harf;fallback=wekset"
     end

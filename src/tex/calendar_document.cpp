@@ -134,6 +134,12 @@ constexpr VerbatimRow kWeekLabelRowsMirrored[] = {
     {R"(\def\weeklabel#1{\rlap{\vbox to \dayht{\vskip3pt\hbox{\hskip4pt\smsgft #1}\vfil}}})", 2},
 };
 
+// Names of a language written from right to left are set so by LuaTeX.
+constexpr VerbatimRow kRightToLeftNameRows[] = {
+    {R"(%%%% names of a language written from right to left %%%%)", 1},
+    {R"(\def\rtlname#1{\ifdefined\textdir{\textdir TRT #1}\else #1\fi})", 2},
+};
+
 constexpr VerbatimRow kBannerRows[] = {
     {R"( )", 1},
     {R"(%%%%% ready to go -- print a title banner %%%%)", 1},
@@ -212,6 +218,7 @@ void WriteCalendarDocument(std::FILE* out, const RunSettings& settings,
   if (style.weekNumbers) {
     WriteVerbatim(out, style.rightToLeft ? kWeekLabelRowsMirrored : kWeekLabelRows);
   }
+  if (style.names && style.names->rightToLeft) WriteVerbatim(out, kRightToLeftNameRows);
   WriteVerbatim(out, kBannerRows);
   if (settings.TitleMonth > 0) {
     WriteFormatted(out, 1, R"(\centerline{\ftwo \hskip2.25in \ {%s}})",

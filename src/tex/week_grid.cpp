@@ -136,7 +136,10 @@ void WriteWeekGrid(std::FILE* out, const RunSettings& settings, const CalendarWi
     // The first day of each month, and of the window, names its month.
     const bool banner = date.day == 1 || offset < 1;
     if (banner) {
-      WriteFormatted(dayOut, 1, R"(\def\firstday{\fbox{%s}}%%)", MonthName(style, date.month));
+      // Names of the reader's language come in the message font, which the
+      // PDF tools give every script.
+      WriteFormatted(dayOut, 1, R"(\def\firstday{\fbox{%s%s}}%%)", style.names ? R"(\msgft )" : "",
+                     MonthName(style, date.month));
     }
     WriteDayBox(dayOut, date, entries.TextOf(offset));
     if (banner) WriteFormatted(dayOut, 1, R"(\def\firstday{}%%)");
