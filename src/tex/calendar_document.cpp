@@ -153,6 +153,9 @@ constexpr VerbatimRow kMessageRows[] = {
 // Shown in the sizing comment only; the boxes' height is the \dayht value.
 constexpr int kDayHeight = 50;
 constexpr int kWeekdayFontSize = 36;
+// Names of other languages may reach below the line or fill the whole em,
+// which 36 points would carry out of the 32-point weekday boxes.
+constexpr int kLocaleWeekdayFontSize = 24;
 
 struct GridSizing {
   int dayHeight;  // points
@@ -201,7 +204,8 @@ void WriteCalendarDocument(std::FILE* out, const RunSettings& settings,
   WriteVerbatim(out, kSetUpRows);
   WriteFormatted(out, 1, "%% LinesInPages=%d....DayHeight=%d", settings.WeeksPerPage, kDayHeight);
   WriteFormatted(out, 1, R"(\font\ftwo=cmssbx36)");
-  WriteFormatted(out, 1, R"(\font\weekft=cmr%d)", kWeekdayFontSize);
+  WriteFormatted(out, 1, R"(\font\weekft=cmr%d)",
+                 style.names ? kLocaleWeekdayFontSize : kWeekdayFontSize);
   WriteFormatted(out, 1, R"(\font\dayft=cmr%d)", sizing.dayFontSize);
   WriteFormatted(out, 1, R"(\font\msgft=cmr%d)", message);
   WriteFormatted(out, 1, R"(\font\smsgft=cmr%d)", message - 1);
