@@ -167,7 +167,7 @@ echo "ok   the secret shows in no message, file name, TeX log or PDF"
 (cd pdf && "$build/wekset-pdf" "${window[@]}" "$family" > ../pdf-console.txt 2> ../pdf-errors.txt) ||
   fail "wekset-pdf on an address: $(cat pdf-errors.txt)"
 [ ! -s pdf-errors.txt ] || fail "wekset-pdf said: $(cat pdf-errors.txt)"
-pdftotext pdf/wek.pdf - | grep -q '10:00 Swimming' || fail "the PDF does not show the swimming"
+pdftotext -raw pdf/wek.pdf - | tr "\n" " " | grep -q '10:00 Swimming' || fail "the PDF does not show the swimming"
 echo "ok   wekset-pdf https://127.0.0.1:PORT/family.ics"
 
 # With the server gone, the cached copy serves, with its age; made three

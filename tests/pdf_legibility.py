@@ -80,14 +80,15 @@ def days_of(document):
     header line's weeks a page and the title's month, if any; the weekday
     names of its header boxes, and the week numbers beside its rows."""
     days, texts, date, weeks, title = [], {}, None, 6, None
-    weekdays, week_numbers = set(), set()
+    weekdays, week_numbers = [], set()
+    months = {}  # the names that the month labels give, by month
     for line in decoded(document).split("\n"):
         found = re.match(r"%\.{30}.*\[(\d+)\.\s*(\d+)\.\s*(\d+)\]", line)
         name = re.match(r"\s*\\ifnum \\the\\weeknumber=\d \\def\\dayname\{(.*)\}\\fi$", line)
         week = re.match(r"\\weeklabel\{(\d+)\}%$", line)
         if name:
             text = re.sub(r"^\\rtlname\{(.*)\}$", r"\1", name.group(1))
-            weekdays.add(comparable(text, "NFKC"))
+            weekdays.append(comparable(text, "NFKC"))
         elif week:
             week_numbers.add(week.group(1))
         elif found:
@@ -95,22 +96,29 @@ def days_of(document):
             days.append(date)
         elif line.startswith("% LinesInPages="):
             weeks = abs(int(re.match(r"% LinesInPages=(-?\d+)", line).group(1))) or 6
+        elif line.startswith("\\def\\firstday{\\fbox{") and date:
+            label = re.match(r"\\def\\firstday\{\\fbox\{(.*)\}\}%$", line).group(1)
+            label = re.sub(r"^\\msgft ", "", label)
+            months[int(date[5:7])] = re.sub(r"^\\rtlname\{(.*)\}$", r"\1", label)
         elif line.startswith("\\centerline{\\ftwo "):
-            title = re.search(r"\{([^{}]*)\}\}\s*$", line).group(1)
+            title = re.search(r"\{([^{}]*)\}+\s*$", line).group(1)
         elif line.startswith("\\def\\message{\\vbox{{"):
             text = line[len("\\def\\message{\\vbox{{"):]
             text = re.sub(r"^\\vskip-\d+pt (\\s*msgft )?", "", text)[1:]
             text = re.sub(r" \}\}\}%$", "", text)
             texts[date] = events_of(text)
-    return days, texts, weeks, title, weekdays, week_numbers
+    return days, texts, weeks, title, weekdays, week_numbers, months
 
 
-def heading_of(first, last, title, days):
-    """The heading of a page from its first day to its last."""
+def heading_of(first, last, title, days, months):
+    """The heading of a page from its first day to its last, the months by
+    the names of the document's labels."""
+    def name(day):
+        return months.get(int(day[5:7]), MONTHS[int(day[5:7]) - 1])
     if title:
-        years = [day[:4] for day in days if MONTHS[int(day[5:7]) - 1] == title]
+        years = [day[:4] for day in days if name(day) == title]
         return "%s %s" % (title, (years or [days[0][:4]])[0])
-    start, end = MONTHS[int(first[5:7]) - 1], MONTHS[int(last[5:7]) - 1]
+    start, end = name(first), name(last)
     if first[:4] != last[:4]:
         return "%s %s \u2013 %s %s" % (start, first[:4], end, last[:4])
     if start != end:
@@ -269,7 +277,7 @@ def check_text(expected, lines, cut):
     return None
 
 
-def check_page(number, page, boxes, words, dates, rows, last, heading):
+def check_page(number, page, boxes, words, dates, rows, last, heading, weekdays):
     """The page's heading, weekday header, rows and height, and the sizes of
     its event text."""
     problems = []
@@ -278,9 +286,10 @@ def check_page(number, page, boxes, words, dates, rows, last, heading):
     if title != heading:
         problems.append("page %d: the heading is %r, not %r" % (number, title, heading))
     header = [box for box in boxes if abs(box.y0 - top) < 1]
-    named = [word.text for line in words for word in line
-             if any(box.contains(word.rect) for box in header)]
-    if named != list(WEEKDAYS):
+    named = [comparable("".join(word.text for line in words for word in line
+                                if box.contains(word.rect)), "NFKC")
+             for box in sorted(header, key=lambda box: box.x0)]
+    if named != (weekdays or [comparable(day) for day in WEEKDAYS]):
         problems.append("page %d: the weekday header shows %s" % (number, named))
     shown = len({round(box.y0) for box in boxes}) - 1
     if len(dates) != 7 * shown:
@@ -305,7 +314,7 @@ def main():
     parser.add_argument("--left-out", default="")
     arguments = parser.parse_args()
     with open(arguments.document, "rb") as file:
-        days, texts, weeks, title, weekdays, week_numbers = days_of(file.read())
+        days, texts, weeks, title, weekdays, week_numbers, months = days_of(file.read())
     rows = arguments.rows or min(weeks, 12)
 
     problems, day_index, word_count = [], 0, 0
@@ -384,9 +393,9 @@ def main():
             problems.append("page %d: event text in %d sizes: %s" % (number, len(sizes), sorted(sizes)))
         dates = days[first_day:day_index]
         if dates:
-            heading = heading_of(dates[0], dates[-1], title, days)
+            heading = heading_of(min(dates), max(dates), title, days, months)
             problems += check_page(number, page, boxes, lines, dates, rows,
-                                   number == len(pages), heading)
+                                   number == len(pages), heading, weekdays)
     if day_index != len(days):
         problems.append("%d day boxes for %d days" % (day_index, len(days)))
     for problem in problems:

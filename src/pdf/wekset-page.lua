@@ -93,17 +93,24 @@ local function first_words(event)
   return text
 end
 
-local function heading_of(first, last, title)
+-- The heading of a page from its first day to its last: the months by the
+-- names that the document gives them, as it labels them, or else in English.
+local function heading_of(first, last, title, months)
   if title then
     return title.name .. " " .. title.year
   end
-  local from, to = kMonthNames[first.month], kMonthNames[last.month]
+  local from = months[first.month] or kMonthNames[first.month]
+  local to = months[last.month] or kMonthNames[last.month]
   if first.year ~= last.year then
     return string.format("%s %d \u{2013} %s %d", from, first.year, to, last.year)
   elseif first.month ~= last.month then
     return string.format("%s \u{2013} %s %d", from, to, last.year)
   end
   return string.format("%s %d", from, first.year)
+end
+
+local function earlier(a, b)
+  return a.year * 10000 + a.month * 100 + a.day < b.year * 10000 + b.month * 100 + b.day
 end
 
 function page.set_up(text)
@@ -116,17 +123,25 @@ function page.set_up(text)
     geometry = nil,     -- the sizes of the page, once a day needs them
     day = nil,          -- the day whose text is being set
     events = nil,       -- and its events
+    months = {},        -- the month names of the document's labels, by month
+    weekdays = {},      -- the weekday names of its header, left to right
+    week = nil,         -- the week number of the row being read, if any
+    first = nil,        -- the day of the page being laid out that is earliest
   }
 
   -- What one row of the document says of the page, before TeX reads it.
   local function read_line(line)
     local first = line:sub(1, 1)
-    if first == "%" then
+    if first == " " then
+      local number, name = line:match("^%s*\\ifnum \\the\\weeknumber=(%d) \\def\\dayname{(.*)}\\fi%s*$")
+      if number then self.weekdays[tonumber(number)] = name end
+    elseif first == "%" then
       if line:sub(1, #kDayMark) == kDayMark then
         local year, month, day = line:match("%[(%d+)%.%s*(%d+)%.%s*(%d+)%]")
         if year then
           self.days[#self.days + 1] = {year = tonumber(year), month = tonumber(month),
-                                       day = tonumber(day)}
+                                       day = tonumber(day), week = self.week}
+          self.week = nil
         end
       else
         local weeks = line:match("^%% LinesInPages=(%-?%d+)%.")
@@ -137,7 +152,15 @@ function page.set_up(text)
       if line:sub(1, #kMessage) == kMessage then
         if current then current.text = message_text(line) end
       elseif line:sub(1, 19) == "\\def\\firstday{\\fbox" then
-        if current then current.label = true end
+        -- The label as the document names the month, less the font that
+        -- it asks for by hand.
+        local name = line:match("^\\def\\firstday{\\fbox{(.*)}}%%$")
+        if current and name then
+          current.label = true
+          self.months[current.month] = name:gsub("^\\msgft ", "")
+        end
+      elseif line:match("^\\weeklabel{%d+}%%$") then
+        self.week = line:match("(%d+)")
       else
         local name = line:match("^\\centerline{\\ftwo \\hskip2%.25in \\ {(.*)}}%s*$")
         if name then self.title = {name = name} end
@@ -209,8 +232,9 @@ function page.set_up(text)
     local g = geometry()
     self.set_page()
     local day = self.days[index]
-    local first_of_page = (index - 1) % (7 * g.weeks) == 0
-    local label = (day.label or first_of_page) and kMonthNames[day.month] or ""
+    local first_of_page = self.first == day
+    local label = (day.label or first_of_page) and (self.months[day.month] or
+                                                    kMonthNames[day.month]) or ""
     tex.runtoks(function()
       tex.sprint(at_letter, string.format("\\wekset@measure{%d}{%s}", day.day, label))
     end)
@@ -373,7 +397,7 @@ function page.set_up(text)
     local year_of_title = nil
     if self.title then
       for _, day in ipairs(days) do
-        if kMonthNames[day.month] == self.title.name then
+        if (self.months[day.month] or kMonthNames[day.month]) == self.title.name then
           year_of_title = day.year
           break
         end
@@ -382,16 +406,37 @@ function page.set_up(text)
     end
     local per_page = 7 * g.weeks
     local pages = {}
+    -- A grid that runs right to left writes each row last day first.
+    local rtl = #days > 1 and earlier(days[2], days[1])
+    tex.runtoks(function()
+      tex.sprint(at_letter, rtl and "\\wekset@rtltrue" or "\\wekset@rtlfalse")
+      if #self.weekdays == 7 then
+        tex.sprint(at_letter, "\\def\\wekset@weekdays{")
+        for _, name in ipairs(self.weekdays) do tex.sprint(at_letter, "\\wekset@name{" .. name .. "}") end
+        tex.sprint(at_letter, "}")
+      end
+    end)
     for first = 1, #days, per_page do
       local last = math.min(#days, first + per_page - 1)
       local sizes = sizes_of(first, last)
+      local from, to = days[first], days[first]
+      for index = first, last do
+        if earlier(days[index], from) then from = days[index] end
+        if earlier(to, days[index]) then to = days[index] end
+      end
+      self.first = from
+      local heading = heading_of(from, to, self.title, self.months)
       tex.runtoks(function()
+        -- The names come from the document, as TeX, the rest as text.
         tex.sprint(at_letter, "\\wekset@beginpage{")
-        tex.sprint(-2, heading_of(days[first], days[last], self.title))
+        tex.sprint(heading)
         tex.sprint(at_letter, "}")
       end)
       for row = first, last, 7 do
-        tex.runtoks(function() tex.sprint(at_letter, "\\wekset@beginrow") end)
+        local week = days[row].week or days[math.min(last, row + 6)].week
+        tex.runtoks(function()
+          tex.sprint(at_letter, "\\def\\wekset@week{" .. (week or "") .. "}\\wekset@beginrow")
+        end)
         for index = row, math.min(last, row + 6) do
           local day = days[index]
           if day.events then
