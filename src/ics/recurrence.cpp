@@ -532,6 +532,19 @@ std::optional<icalrecurrencetype> Followed(icalrecurrencetype rule, const EventT
                     Quoted(icalrecurrencetype_as_string(&rule)));
   }
   const Instant step = StepOf(rule), reach = kCalendarEnd - start.instant;
+  // RFC 5545 gives BYDAY an ordinal only in monthly and yearly rules, and
+  // not beside BYWEEKNO; elsewhere libical searches for one to the year 2582.
+  bool ordinal = false;
+  for (const short* day = rule.by_day; *day != ICAL_RECURRENCE_ARRAY_MAX; ++day) {
+    ordinal = ordinal || icalrecurrencetype_day_position(*day) != 0;
+  }
+  const bool monthsOrYears = rule.freq == ICAL_MONTHLY_RECURRENCE ||
+                             (rule.freq == ICAL_YEARLY_RECURRENCE && !Has(rule.by_week_no));
+  if (ordinal && !monthsOrYears) {
+    flaws.push_back(said + " numbers the days of BYDAY where only monthly and yearly rules " +
+                    "may, so only its first occurrence is shown");
+    return std::nullopt;
+  }
   if (!CanOccur(rule)) {
     flaws.push_back(said + " can never occur, so only its first occurrence is shown");
     return std::nullopt;
