@@ -27,6 +27,7 @@ Usage: pdf_legibility.py PDF WEK_TEX [--rows N] [--unordered DAY]...
 """
 import argparse
 import functools
+import pathlib
 import re
 import subprocess
 import sys
@@ -37,7 +38,11 @@ import fitz
 CLEARANCE = 0.25  # points between a word and a rule or another word
 FLOOR = 6         # the smallest size of event text
 MARGIN = 36       # the margins that printers leave, on every side
-LINE_MARK = "\\vskip1pt "
+# The line mark that joins a day's lines in wek.tex, from the header that
+# defines it for the program.
+LINE_MARK = re.search(
+    r'kLineMark = "([^"]*)";',
+    (pathlib.Path(__file__).resolve().parent.parent / "src/model/limits.h").read_text()).group(1).replace("\\\\", "\\")
 MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August",
           "September", "October", "November", "December"]
 WEEKDAYS = ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat")

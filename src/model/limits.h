@@ -22,6 +22,10 @@ inline constexpr std::size_t kLineBufferSize = 25600;
 /// What stands in a DayText before each further line: a continuation line,
 /// or another entry of the same day when the grid joins them.
 inline constexpr std::string_view kLineMark = "\\vskip1pt ";
+/// The line mark's word, without its backslash and space, that the grid
+/// counts to make room for a day's lines. The build writes kLineMark into the
+/// Lua that reads the grid back, so this is its one definition.
+inline constexpr std::string_view kLineMarkWord = kLineMark.substr(1, kLineMark.size() - 2);
 
 /// A comment line before the header line that begins so names, after it,
 /// the first day of the weeks that the source's window was made for, as

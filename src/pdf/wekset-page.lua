@@ -30,7 +30,7 @@ local kLeastRow = 18 * kPoint
 local kHeading = 22 * kPoint       -- the heading's line and the space below it
 local kMonthNames = {"January", "February", "March", "April", "May", "June", "July",
                      "August", "September", "October", "November", "December"}
-local kLineMark = "\\vskip1pt "
+local kLineMark = "@WEKSET_LINE_MARK@"  -- written by the build
 local kDayMark = "%" .. string.rep(".", 30)
 local kMessage = "\\def\\message{\\vbox{{"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calendar/week_of_year.h"
+#include "model/limits.h"
 #include "tex/month_names.h"
 #include "tex/tex_output.h"
 
@@ -171,17 +172,18 @@ void WriteDayBox(std::FILE* out, const CalendarDate& date, const char* text) {
   WriteFormatted(out, 1, R"(\setdaynumber{%d})", date.day);
   if (text != nullptr) {
     WriteVerbatim(out, {R"(\def\message{\vbox{)", 0});
-    WriteFormatted(out, 1, "{%s %s }}}%%", MessageSizing(CountOccurrences("vskip1pt", text)), text);
+    WriteFormatted(out, 1, "{%s %s }}}%%", MessageSizing(CountOccurrences(kLineMarkWord, text)),
+                   text);
   }
   WriteVerbatim(out, {R"(\daybox)", 1});
 }
 
-std::int32_t CountOccurrences(const char* needle, const char* text) {
-  const auto needleLength = static_cast<std::int64_t>(std::strlen(needle));
+std::int32_t CountOccurrences(std::string_view needle, const char* text) {
+  const auto needleLength = static_cast<std::int64_t>(needle.size());
   const auto textLength = static_cast<std::int64_t>(std::strlen(text));
   std::int32_t count = 0;
   for (std::int64_t i = 0; i < textLength - needleLength + 1; ++i) {
-    if (std::memcmp(text + i, needle, needleLength) == 0) ++count;
+    if (std::memcmp(text + i, needle.data(), needle.size()) == 0) ++count;
   }
   return count;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "calendar/calendar_arithmetic.h"
 #include "model/calendar_window.h"
@@ -27,7 +28,7 @@ void WriteWeekdayHeader(std::FILE* out);
 void WriteDayBox(std::FILE* out, const CalendarDate& date, const char* text);
 
 /// The number of positions at which needle starts in text, overlaps counted.
-std::int32_t CountOccurrences(const char* needle, const char* text);
+std::int32_t CountOccurrences(std::string_view needle, const char* text);
 
 /// The prefix that makes room for a day of count continuation lines: none
 /// below 5, the 9-line one from 9 on.
