@@ -76,10 +76,23 @@ local function message_text(line)
   return text
 end
 
+-- A day's text as its box shows it, for a report: its lines joined by " / ".
+local function shown_text(text)
+  return text and (text:gsub(kLineMark:gsub("%p", "%%%0") .. " *", " / "))
+end
+
+-- Whether the braces of a row of the document match, outside its comment.
+local function balanced(line)
+  local depth = 0
+  local plain = line:gsub("\\.", ""):gsub("%%.*", "")
+  for brace in plain:gmatch("[{}]") do depth = depth + (brace == "{" and 1 or -1) end
+  return depth == 0
+end
+
 -- The first words of an event, for a report: its first line's first three,
 -- or up to 40 bytes of it.
 local function first_words(event)
-  local line = event:match("^(.-)\\vskip1pt ") or event
+  local line = event:sub(1, (event:find(kLineMark, 1, true) or 0) - 1)
   local words = {}
   for word in line:gmatch("%S+") do
     words[#words + 1] = word
@@ -113,7 +126,7 @@ local function earlier(a, b)
   return a.year * 10000 + a.month * 100 + a.day < b.year * 10000 + b.month * 100 + b.day
 end
 
-function page.set_up(text)
+function page.set_up(text, reports)
   -- The catcodes of a package, for the macros of hangul.sty.
   local at_letter = luatexbase.registernumber("catcodetable@atletter")
   local self = {
@@ -140,7 +153,8 @@ function page.set_up(text)
         local year, month, day = line:match("%[(%d+)%.%s*(%d+)%.%s*(%d+)%]")
         if year then
           self.days[#self.days + 1] = {year = tonumber(year), month = tonumber(month),
-                                       day = tonumber(day), week = self.week}
+                                       day = tonumber(day), week = self.week,
+                                       date = string.format("%04d/%02d/%02d", year, month, day)}
           self.week = nil
         end
       else
@@ -150,7 +164,16 @@ function page.set_up(text)
     elseif first == "\\" then
       local current = self.days[#self.days]
       if line:sub(1, #kMessage) == kMessage then
-        if current then current.text = message_text(line) end
+        if current then
+          current.text = message_text(line)
+          -- TeX may stop on the text as it reads it. A definition whose braces
+          -- do not match reads on to the end of the document, where TeX
+          -- stops: at this day.
+          if not self.runaway then
+            reports.stopping_at(current.date, shown_text(current.text))
+            if not balanced(line) then self.runaway = current end
+          end
+        end
       elseif line:sub(1, 19) == "\\def\\firstday{\\fbox" then
         -- The label as the document names the month, less the font that
         -- it asks for by hand.
@@ -173,8 +196,8 @@ function page.set_up(text)
   -- The reports, for wekset-pdf to pass on: of fewer weeks a page than the
   -- header line asks for, and of a day whose events do not all fit.
   local function report_weeks(asked, used)
-    text.log("note: %d weeks a page would set the text smaller than %dpt; %d weeks a page are used",
-             asked, kFloor, used)
+    reports.note("%d weeks a page would set the text smaller than %dpt; %d weeks a page are used",
+                 asked, kFloor, used)
   end
 
   local function report_left_off(day, shown)
@@ -183,8 +206,8 @@ function page.set_up(text)
       named[#named + 1] = '"' .. first_words(day.events[i]) .. '"'
     end
     if #day.events > shown + 10 then named[#named + 1] = "\u{2026}" end
-    text.log("line %d: %d of %d events do not fit: %s", day.line, #day.events - shown,
-             #day.events, table.concat(named, ", "))
+    reports.day(day.date, "%d of %d events do not fit: %s", #day.events - shown, #day.events,
+                table.concat(named, ", "))
   end
 
   -- The page's sizes: the paper turned, its margins, the rows that fit.
@@ -243,13 +266,15 @@ function page.set_up(text)
       self.box[name] = tex.getdimen("wekset@" .. name)
     end
     self.day, self.events = day, day.events
-    text.set_day(day.line)
+    text.set_day(day.date)
+    reports.stopping_at(day.date, shown_text(day.text))
   end
 
   local function leave_day()
     self.set_page()  -- the box's own widths, for it to be drawn
     self.day, self.events = nil, nil
     text.set_day(nil)
+    reports.stopping_at(self.runaway and self.runaway.date, self.runaway and shown_text(self.runaway.text))
   end
 
   local function box_height()
@@ -264,6 +289,29 @@ function page.set_up(text)
     return math.floor(self.box.room * kBase / size)
   end
 
+  -- The first line is lifted so that Latin letters stand just below the
+  -- rule; a line whose glyphs are taller, as Gujarati or Khmer marks, comes
+  -- down until its ink clears the rule too.
+  local function clear_top()
+    local box = tex.getbox("wekset@box")
+    if not box then return end
+    local above, last_kern = 0, nil
+    for n in node.traverse(box.list) do
+      if n.id == kHlist then
+        local low = math.floor(0.05 * kBase * kPoint)
+        if above < low and last_kern then
+          last_kern.kern = last_kern.kern + low - above
+          box.height = box.height + low - above
+        end
+        return
+      elseif n.id == kKern then
+        above, last_kern = above + n.kern, n
+      elseif n.id == kGlue then
+        above = above + n.width
+      end
+    end
+  end
+
   -- Sets the day's first events for the size, one by one, while they fit,
   -- and says how many did, with the height of the text after each.
   local function try(size, limit)
@@ -275,6 +323,7 @@ function page.set_up(text)
     local room, heights = room_at(size), {}
     for i = 1, math.min(limit or #self.events, #self.events) do
       tex.runtoks(function() tex.sprint(at_letter, "\\wekset@addevent{" .. i .. "}") end)
+      if i == 1 then clear_top() end
       local height = box_height()
       if height > room then return i - 1, heights end
       heights[i] = height
@@ -454,6 +503,7 @@ function page.set_up(text)
       pages[#pages + 1] = node.copy_list(tex.getbox("wekset@page"))
     end
     self.pages = pages
+    reports.pages(#pages)
     for k = 1, #pages do tex.sprint(at_letter, "\\wekset@ship{" .. k .. "}") end
   end
 

@@ -1,0 +1,455 @@
+-- How text is set on wekset's pages, before HarfBuzz shapes it: each cluster
+-- of characters in a font that has it, with the script it is shaped as;
+-- words hyphenated by the patterns of their language; break points inside
+-- long words and addresses, never inside a cluster or a word of a script
+-- that shapes across its letters; each line ordered by the Unicode
+-- Bidirectional Algorithm (babel's), right to left where its first strong
+-- letter is; and a character that no font has left out and reported.
+local text = {}
+
+local hb = require("luaharfbuzz")
+require("babel-bidi-basic.lua")  -- Babel.bidi and Babel.characters
+
+local kGlyph, kGlue, kDisc = node.id("glyph"), node.id("glue"), node.id("disc")
+local kPenalty, kWhatsit, kLocalPar = node.id("penalty"), node.id("whatsit"), node.id("local_par")
+local kKern = node.id("kern")
+-- The subtypes of a discretionary that TeX made after an explicit hyphen,
+-- and that hyphenation made.
+local kAutomaticDisc, kRegularDisc = 2, 3
+local kCharacter = 1  -- a glyph's subtype: a character, not yet a font's glyph
+
+-- Break penalties inside a word: anywhere at a high cost, so that a word
+-- that fits on a line, or can be hyphenated, is not broken; after the
+-- punctuation of an address for less; between Chinese and Japanese
+-- characters, which have no spaces to break at, for nothing.
+local kAnywhere, kInAddress = 5000, 3000
+local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
+
+-- The scripts whose letters HarfBuzz sets one by one, so that a word may
+-- break between any two clusters of them.
+local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = true, Cher = true,
+                    Ethi = true, Hang = true, Hani = true, Hira = true, Kana = true, Bopo = true,
+                    Zyyy = true}
+local kIdeographic = {Hani = true, Hira = true, Kana = true, Bopo = true}
+
+local kNoBreakBefore = {}
+for _, code in utf8.codes("、。，．：；？！）」』】〉》〕ー・ぁぃぅぇぉっゃゅょァィゥェォッャュョ") do
+  kNoBreakBefore[code] = true
+end
+local kAddressBreak = {}
+for _, code in utf8.codes("/.-_?&=@:#") do kAddressBreak[code] = true end
+
+-- The hyphenation patterns of a language, by the first part of a locale's
+-- name, and of the scripts whose text is mostly of one language.
+local kPatterns = {de = "de-1996", el = "el-monoton", ru = "ru", uk = "uk", bg = "bg", fr = "fr",
+                   es = "es", it = "it", nl = "nl", pt = "pt", pl = "pl", cs = "cs", sv = "sv",
+                   da = "da", nb = "nb", nn = "nn", fi = "fi", hu = "hu", tr = "tr", ro = "ro",
+                   hr = "hr", sl = "sl", et = "et", lt = "lt", lv = "lv", ca = "ca", eu = "eu",
+                   gl = "gl", mk = "mk", be = "be", sr = "sr-cyrl"}
+local kScriptLanguage = {Grek = "el", Cyrl = "ru"}
+local kCyrillicLanguages = {ru = true, uk = true, bg = true, mk = true, be = true, sr = true}
+
+local function script_of(code) return tostring(hb.unicode.script(code)) end
+
+-- Whether a character belongs to the cluster before it: marks, joiners and
+-- selectors, what a joiner joins, emoji modifiers and tags, and the second
+-- of a pair of regional indicators (a flag).
+local function continues(code, script, previous, pairs_before)
+  if script == "Zinh" or previous == kJoiner then return true end
+  if (code >= 0x1F3FB and code <= 0x1F3FF) or (code >= 0xE0020 and code <= 0xE007F) then return true end
+  if code >= 0x1F1E6 and code <= 0x1F1FF and previous >= 0x1F1E6 and previous <= 0x1F1FF then
+    return pairs_before % 2 == 1
+  end
+  return false
+end
+
+-- A bidi class's direction: "l", "r" or "al" for a strong letter, else nil.
+local function strong(code)
+  local data = Babel.characters[code]
+  local class = data and data.d
+  if not class then
+    for _, range in ipairs(Babel.ranges) do
+      if code < range[1] then break end
+      if code <= range[2] then class = range[3] break end
+    end
+  end
+  class = class or "l"
+  if class == "l" or class == "r" or class == "al" then return class end
+  return nil
+end
+
+local function utf16(codes)
+  local parts = {}
+  for _, code in ipairs(codes) do
+    if code >= 0x10000 then
+      code = code - 0x10000
+      parts[#parts + 1] = string.format("%04X%04X", 0xD800 + (code >> 10), 0xDC00 + (code & 0x3FF))
+    else
+      parts[#parts + 1] = string.format("%04X", code)
+    end
+  end
+  return table.concat(parts)
+end
+
+local function literal(data)
+  local n = node.new(kWhatsit, "pdf_literal")
+  n.mode = 1  -- outside the text object, as a bitmap glyph is drawn
+  n.data = data
+  return n
+end
+
+function text.set_up(fonts, reports, locale)
+  local self = {}
+  local day = nil        -- the day whose box is being set, or nil
+  local reported = {}    -- the characters reported, by day and code
+  local patterns = {}    -- language objects by pattern name
+  local direction = luatexbase.new_attribute("wekset@direction")
+  -- Set on the characters of a list once it is prepared, as a box's are
+  -- when the box is unpacked into a paragraph, so that they are not again:
+  -- the font they were in before, Latin Modern at their size.
+  local prepared = luatexbase.new_attribute("wekset@prepared")
+  Babel.attr_dir = direction
+
+  local language = (locale or ""):match("^(%a%a%a?)") or "en"
+  language = language:lower()
+  -- Han characters take the forms of the locale's language where the line
+  -- gives no sign of its own.
+  local han = "SC"
+  if locale then
+    if locale:match("^zh_TW") or locale:match("^zh_HK") then
+      han = "TC"
+    elseif language == "ja" then
+      han = "JP"
+    elseif language == "ko" then
+      han = "KR"
+    end
+  end
+
+  local function language_id(name)
+    if name == "en" or not kPatterns[name] then return name == "en" and 0 or nil end
+    local file = "hyph-" .. kPatterns[name]
+    if patterns[file] == nil then
+      patterns[file] = false
+      local path = kpse.find_file(file .. ".pat.txt")
+      local data = path and io.open(path, "rb")
+      if data then
+        local object = lang.new()
+        object:prehyphenchar(0x2D)
+        object:posthyphenchar(0)
+        object:patterns(data:read("a"))
+        data:close()
+        local exceptions = kpse.find_file(file .. ".hyp.txt")
+        data = exceptions and io.open(exceptions, "rb")
+        if data then
+          object:hyphenation(data:read("a"))
+          data:close()
+        end
+        patterns[file] = object:id()
+      end
+    end
+    return patterns[file] or nil
+  end
+  -- A language that hyphenates nothing, for the scripts without patterns.
+  local none = lang.new():id()
+
+  local function hyphenation_of(script)
+    if script == "Latn" then return language_id(kCyrillicLanguages[language] and "en" or language) or 0 end
+    if script == "Cyrl" and kCyrillicLanguages[language] then return language_id(language) or none end
+    local main = kScriptLanguage[script]
+    return main and language_id(main) or none
+  end
+
+  -- The day box being set, by its date; nil between them, where characters
+  -- that no font has are left out without a word.
+  function self.set_day(date) day = date end
+
+  local function report_unprintable(code, package)
+    if not day or code >= 0x110000 then return end
+    local key = day .. ":" .. code
+    if reported[key] then return end
+    reported[key] = true
+    if package then
+      reports.day(day, "cannot print U+%04X (on Debian: apt-get install %s)", code, package)
+    else
+      reports.day(day, "cannot print U+%04X", code)
+    end
+  end
+
+  -- The clusters of the list's characters that no font has set yet: runs of
+  -- glyph nodes, each with its codes, script and the word it is in.
+  local function clusters_of(head)
+    local clusters, current, word = {}, nil, 1
+    local previous, regional, script = nil, 0, "Zyyy"
+    for n in node.traverse(head) do
+      local code = n.id == kGlyph and fonts.owns(n.font) and not node.has_attribute(n, prepared) and node.is_char(n)
+      if code then
+        local own = script_of(code)
+        if code >= 0x1F1E6 and code <= 0x1F1FF then regional = regional + 1 else regional = 0 end
+        if current and previous and continues(code, own, previous, regional - 1) then
+          current.nodes[#current.nodes + 1] = n
+          current.codes[#current.codes + 1] = code
+        else
+          -- Common characters, as digits and punctuation, take the script of
+          -- the text around them.
+          if own ~= "Zyyy" and own ~= "Zinh" then script = own end
+          current = {nodes = {n}, codes = {code}, script = script, own = own, word = word}
+          clusters[#clusters + 1] = current
+        end
+        previous = code
+      else
+        if n.id == kGlue then word = word + 1 end
+        if n.id ~= kDisc then current, previous = nil, nil end
+      end
+    end
+    -- A run of a script that shapes across its letters is one cluster for
+    -- the choice of its font, so that a word is in one font.
+    return clusters
+  end
+
+  -- The forms of Han characters for a line: Japanese beside kana, Korean
+  -- beside Hangul, else the locale's.
+  local function han_of(clusters)
+    for _, cluster in ipairs(clusters) do
+      if cluster.own == "Hira" or cluster.own == "Kana" then return "JP" end
+      if cluster.own == "Hang" then return "KR" end
+    end
+    return han
+  end
+
+  local function remove(head, n)
+    head = node.remove(head, n)
+    node.free(n)
+    return head
+  end
+
+  -- Each cluster in its font; one that no font has is left out.
+  local function set_fonts(head, clusters)
+    local forms = han_of(clusters)
+    local kept = {}
+    local i = 1
+    while i <= #clusters do
+      local cluster = clusters[i]
+      -- The codes of the whole run of a script that shapes across clusters.
+      local last = i
+      if not kSeparable[cluster.script] then
+        while clusters[last + 1] and clusters[last + 1].script == cluster.script and
+          clusters[last + 1].nodes[1].prev == clusters[last].nodes[#clusters[last].nodes] do
+          last = last + 1
+        end
+      end
+      local codes = {}
+      for k = i, last do
+        for _, code in ipairs(clusters[k].codes) do codes[#codes + 1] = code end
+      end
+      for k = i, last do
+        local one = clusters[k]
+        local size = font.getfont(one.nodes[1].font).size
+        local id, package = fonts.font_for(last > i and codes or one.codes, one.script, size, forms)
+        if id == nil and last > i then id, package = fonts.font_for(one.codes, one.script, size, forms) end
+        if id ~= nil then
+          one.base = one.nodes[1].font
+          if id then
+            for _, n in ipairs(one.nodes) do n.font = id end
+          end
+          one.font = one.nodes[1].font
+          kept[#kept + 1] = one
+        else
+          for _, code in ipairs(one.codes) do
+            if code ~= kJoiner then report_unprintable(code, package) end
+          end
+          for _, n in ipairs(one.nodes) do head = remove(head, n) end
+        end
+      end
+      i = last + 1
+    end
+    return head, kept
+  end
+
+  -- A zero width space is a break point, a soft hyphen one with a hyphen.
+  -- The break after a hyphen that TeX made is made anew, as a penalty
+  -- after the hyphen, with the others.
+  local function mark_breaks(head)
+    local n = head
+    while n do
+      local following = n.next
+      local code = n.id == kGlyph and fonts.owns(n.font) and node.is_char(n)
+      local replace = n.id == kDisc and n.replace
+      if n.id == kDisc and (n.subtype == kAutomaticDisc or (replace and replace.char == 0x2D and not replace.next)) then
+        local replace = n.replace
+        n.replace = nil
+        if replace then head = node.insert_before(head, n, replace) end
+        head = remove(head, n)
+      elseif code == kZeroWidthSpace then
+        local penalty = node.new(kPenalty)
+        penalty.penalty = 0
+        head = node.insert_before(head, n, penalty)
+        head = remove(head, n)
+      elseif code == kSoftHyphen then
+        local disc = node.new(kDisc)
+        local hyphen = node.copy(n)
+        hyphen.char = 0x2D
+        disc.pre = hyphen
+        disc.penalty = tex.hyphenpenalty
+        head = node.insert_before(head, n, disc)
+        head = remove(head, n)
+      end
+      n = following
+    end
+    return head
+  end
+
+  -- Words hyphenated anew, each by its script's or the locale's patterns.
+  local function hyphenate(head, clusters)
+    local n = head
+    while n do
+      local following = n.next
+      if n.id == kDisc and n.subtype == kRegularDisc then head = remove(head, n) end
+      n = following
+    end
+    -- The hyphenator takes only glyphs marked as characters, which TeX's own
+    -- pass, having found no patterns to use, has left unmarked.
+    for _, cluster in ipairs(clusters) do
+      local id = hyphenation_of(cluster.script)
+      for _, glyph in ipairs(cluster.nodes) do
+        glyph.lang = id
+        glyph.subtype = kCharacter
+      end
+    end
+    lang.hyphenate(head, node.tail(head))
+    return head
+  end
+
+  -- A web or e-mail address, or a name such as example.com: a "/" or "@"
+  -- anywhere, or a "." within. Hyphens would change it, so it breaks
+  -- without them.
+  local function addresses_of(clusters)
+    local words = {}
+    for index, cluster in ipairs(clusters) do
+      local code = cluster.codes[1]
+      local first = index == 1 or clusters[index - 1].word ~= cluster.word
+      local last = index == #clusters or clusters[index + 1].word ~= cluster.word
+      if code == 0x2F or code == 0x40 or (code == 0x2E and not first and not last) then
+        words[cluster.word] = true
+      end
+    end
+    return words
+  end
+
+  local function add_breaks(head, clusters)
+    local addresses = addresses_of(clusters)
+    for index = 2, #clusters do
+      local before, cluster = clusters[index - 1], clusters[index]
+      local first = cluster.nodes[1]
+      local next_to = before.nodes[#before.nodes].next
+      while next_to and next_to.id == kDisc do
+        if addresses[cluster.word] and not next_to.replace then
+          local disc = next_to
+          next_to = next_to.next
+          head = remove(head, disc)
+        else
+          next_to = next_to.next
+        end
+      end
+      if before.word == cluster.word and next_to == first and not kNoBreakBefore[cluster.codes[1]] then
+        local value = nil
+        local after = before.codes[#before.codes]
+        if after == 0x2D then
+          value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
+        elseif kIdeographic[before.own] or kIdeographic[cluster.own] then
+          value = 0
+        elseif kSeparable[before.script] and kSeparable[cluster.script] then
+          value = (addresses[cluster.word] and kAddressBreak[after]) and kInAddress or kAnywhere
+        end
+        if value then
+          local penalty = node.new(kPenalty)
+          penalty.penalty = value
+          head = node.insert_before(head, first, penalty)
+        end
+      end
+    end
+    return head
+  end
+
+  -- A bitmap glyph carries no text: its cluster's characters, as HarfBuzz's
+  -- shaping left them with it, go with it as the text that the PDF gives
+  -- when the page is copied or searched. Readers give a span's text only
+  -- for the glyphs drawn in it, so the span holds a space of the text's own
+  -- font at each end of the picture, within it, that it may span the
+  -- picture; and it is the glyph's only one.
+  local properties = node.direct.get_properties_table()
+  local function keep_text(head)
+    for n in node.traverse_id(kGlyph, head) do
+      local data = font.getfont(n.font)
+      local own = properties[node.direct.todirect(n)]
+      local base = node.has_attribute(n, prepared)
+      if data and data.hb and data.hb.shared.haspng and own and (own.glyph_info or "") ~= "" and base and
+        not own.wekset_text then
+        own.luaotfload_startactualtext, own.luaotfload_endactualtext = nil, nil
+        own.wekset_text = true
+        local codes = {}
+        for _, code in utf8.codes(own.glyph_info) do codes[#codes + 1] = code end
+        local space = node.copy(n)
+        space.font, space.char = base, 0x20
+        local back = node.new(kKern)
+        back.kern = -((font.getfont(base).characters[0x20] or {}).width or 0)
+        head = node.insert_before(head, n, literal("/Span<</ActualText<FEFF" .. utf16(codes) .. ">>>BDC"))
+        head = node.insert_before(head, n, space)
+        head = node.insert_before(head, n, back)
+        local last
+        head, last = node.insert_after(head, n, node.copy(back))
+        head, last = node.insert_after(head, last, node.copy(space))
+        head = node.insert_after(head, last, literal("EMC"))
+      end
+    end
+    return head
+  end
+
+  -- The order of a line's characters: right to left where its first strong
+  -- letter is, as babel's implementation of the algorithm sets them.
+  local function order(head, paragraph)
+    local rtl = false
+    for n in node.traverse_id(kGlyph, head) do
+      local code = node.is_char(n)
+      local class = code and strong(code)
+      if class then
+        rtl = class ~= "l"
+        break
+      end
+    end
+    if paragraph and head.id == kLocalPar then
+      head.dir = rtl and "TRT" or "TLT"
+    elseif not paragraph then
+      rtl = false
+    end
+    for n in node.traverse(head) do node.set_attribute(n, direction, rtl and 1 or 0) end
+    return Babel.bidi(head, paragraph, rtl and "TRT" or "TLT")
+  end
+
+  local function prepare(head, paragraph)
+    head = mark_breaks(head)
+    local clusters = clusters_of(head)
+    if #clusters == 0 then return head end
+    head, clusters = set_fonts(head, clusters)
+    head = hyphenate(head, clusters)
+    head = add_breaks(head, clusters)
+    for _, cluster in ipairs(clusters) do
+      for _, n in ipairs(cluster.nodes) do node.set_attribute(n, prepared, cluster.base) end
+    end
+    return order(head, paragraph)
+  end
+
+  -- Runs before luaotfload's shaping, which follows it in each callback.
+  for _, name in ipairs({"pre_linebreak_filter", "hpack_filter"}) do
+    local shape = luatexbase.remove_from_callback(name, "luaotfload.node_processor")
+    luatexbase.add_to_callback(name, function(head, ...)
+      head = prepare(head, name == "pre_linebreak_filter")
+      local shaped = shape(head, ...)
+      if shaped == true then shaped = head elseif not shaped then return shaped end
+      return keep_text(shaped)
+    end, "wekset.text")
+  end
+
+  return self
+end
+
+return text
