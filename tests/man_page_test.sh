@@ -68,8 +68,7 @@ indexing the fonts, first run only
 December 2007 - February 2008
 [YYYY/MM/DD] N of M events do not fit: "first words", ...
 weeks a page would set the text smaller than 6pt;
-[YYYY/MM/DD] cannot print U+XXXX
-is not installed, so its characters cannot print (on Debian: apt-get install
+[YYYY/MM/DD] cannot print U+XXXX (on Debian: apt-get install PACKAGE)
 wek.tex is neither UTF-8 nor EUC-KR; it is read as Windows-1252
 [YYYY/MM/DD] TeX stopped on "text": error
 [wek.pdf] was left unchanged.

@@ -17,16 +17,26 @@ year, above the weekday header; every page but the last holds the same
 number of week rows, and a page of them fills at least 90% of the height
 inside the paper's half-inch margins.
 
-Usage: pdf_legibility.py PDF WEK_TEX [--rows N] [--unordered DAY]...
-                         [--left-out CHARACTERS]
+The text of each box is read twice more. In the order that the PDF draws
+it, with the text that /ActualText gives shaped clusters and pictures (as
+pdftotext reads it), it must be the day's text letter for letter. And a
+line that holds right-to-left letters must show them, left to right as the
+glyphs stand, as the Unicode Bidirectional Algorithm orders that part of
+its paragraph (python-bidi's), the paragraph's direction that of its first
+strong letter.
+
+Usage: pdf_legibility.py PDF WEK_TEX [--rows N] [--left-out CHARACTERS]
+                         [--shaped DAY]...
   --rows N                the rows on every page but the last (by default the
                           header line's weeks a page, up to 12)
-  --unordered YYYY/MM/DD  that day's characters may come in another order, as
-                          right-to-left scripts do
   --left-out CHARACTERS   characters that no font prints, missing on purpose
+  --shaped YYYY/MM/DD     that day's clusters of several letters carry their
+                          text as /ActualText, which MuPDF does not read: its
+                          text is read only in drawing order
 """
 import argparse
 import functools
+import html
 import pathlib
 import re
 import subprocess
@@ -34,6 +44,7 @@ import sys
 import unicodedata
 
 import fitz
+from bidi.algorithm import get_display
 
 CLEARANCE = 0.25  # points between a word and a rule or another word
 FLOOR = 6         # the smallest size of event text
@@ -47,6 +58,8 @@ MONTHS = ["January", "February", "March", "April", "May", "June", "July", "Augus
           "September", "October", "November", "December"]
 WEEKDAYS = ("Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat")
 GAP = 1.5  # points between two glyphs that still belong to one word
+# The marks that pdftotext puts around right-to-left text.
+BIDI_MARKS = dict.fromkeys(map(ord, "\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069"))
 
 
 def decoded(data):
@@ -83,8 +96,9 @@ def events_of(text):
 def days_of(document):
     """The dates of the document's days, in order, each day's events, the
     header line's weeks a page and the title's month, if any; the weekday
-    names of its header boxes, and the week numbers beside its rows."""
-    days, texts, date, weeks, title = [], {}, None, 6, None
+    names of its header boxes, and the week numbers beside its rows. A day's
+    paragraphs are its text's lines, each set on lines of its own."""
+    days, texts, paragraphs, date, weeks, title = [], {}, {}, None, 6, None
     weekdays, week_numbers = [], set()
     months = {}  # the names that the month labels give, by month
     for line in decoded(document).split("\n"):
@@ -112,7 +126,8 @@ def days_of(document):
             text = re.sub(r"^\\vskip-\d+pt (\\s*msgft )?", "", text)[1:]
             text = re.sub(r" \}\}\}%$", "", text)
             texts[date] = events_of(text)
-    return days, texts, weeks, title, weekdays, week_numbers, months
+            paragraphs[date] = text.split(LINE_MARK)
+    return days, texts, paragraphs, weeks, title, weekdays, week_numbers, months
 
 
 def heading_of(first, last, title, days, months):
@@ -158,8 +173,9 @@ def ink(font, character):
 
 
 class Word:
-    def __init__(self, text, rect, size):
-        self.text, self.rect, self.size = text, rect, size
+    def __init__(self, text, rect, size, baseline):
+        self.text, self.rect, self.size, self.baseline = text, rect, size, baseline
+        self.lefts = []  # where each character's glyph begins, across
 
     def __repr__(self):
         r = self.rect
@@ -197,9 +213,10 @@ def words_of(page):
                                                 rect.x1 < current.rect.x0 - GAP):
                         current = None
                     if current is None:
-                        current = Word("", fitz.Rect(rect), span["size"])
+                        current = Word("", fitz.Rect(rect), span["size"], origin.y)
                         words.append(current)
                     current.text += char["c"]
+                    current.lefts.append(rect.x0)
                     current.rect |= rect
             if words:
                 lines.append(words)
@@ -238,7 +255,7 @@ def comparable(text, form="NFC"):
     return unicodedata.normalize(form, "".join(text.split()))
 
 
-def check_day(events, lines, unordered):
+def check_day(events, lines):
     """Whether the lines of a day's box give back its events: all of them,
     or the first whole ones and a line "+N more" that counts the others;
     when not one fits whole, the first lines of the first may stand above
@@ -250,16 +267,10 @@ def check_day(events, lines, unordered):
             return "counts %s of %d events" % (lines[-1], len(events))
         lines = lines[:-1]
         expected = "".join(events[:shown])
-        if unordered:
-            lines = ["".join(sorted(comparable("".join(lines), "NFKC")))]
-            expected = "".join(sorted(comparable(expected, "NFKC")))
         if shown == 0:
             return check_text(events[0], lines, True) if lines else None
         return check_text(expected, lines, False)
     expected = "".join(events)
-    if unordered:
-        lines = ["".join(sorted(comparable("".join(lines), "NFKC")))]
-        expected = "".join(sorted(comparable(expected, "NFKC")))
     return check_text(expected, lines, False)
 
 
@@ -279,6 +290,71 @@ def check_text(expected, lines, cut):
         return "lacks %r" % expected[at:]
     if at == 0 and expected:
         return "shows none of %r" % expected
+    return None
+
+
+def drawn_words(pdf):
+    """The words of each page, upright, in the order that the PDF draws
+    them, each with the text that /ActualText gives it: pdftotext's."""
+    xml = subprocess.run(["pdftotext", "-raw", "-bbox", pdf, "-"], check=True,
+                         capture_output=True).stdout.decode("utf-8")
+    pages = []
+    for page in re.findall(r"<page [^>]*>(.*?)</page>", xml, re.S):
+        words = re.findall(r'<word xMin="([^"]+)" yMin="([^"]+)" xMax="([^"]+)" yMax="([^"]+)">(.*?)</word>',
+                           page, re.S)
+        pages.append([(fitz.Rect(*map(float, word[:4])), html.unescape(word[4]).translate(BIDI_MARKS))
+                      for word in words])
+    return pages
+
+
+def right_to_left(text):
+    return any(unicodedata.bidirectional(c) in ("R", "AL") for c in text)
+
+
+def paragraph_direction(text):
+    for c in text:
+        kind = unicodedata.bidirectional(c)
+        if kind in ("L", "R", "AL"):
+            return "L" if kind == "L" else "R"
+    return "L"
+
+
+def check_visual_order(paragraphs, lines):
+    """Whether each line that holds right-to-left letters shows, left to
+    right, what the Unicode Bidirectional Algorithm makes of its part of its
+    paragraph; lines are (characters left to right) in order down the box."""
+    paragraphs = [p for p in paragraphs if p.strip()]
+    index, rest = 0, paragraphs[0] if paragraphs else ""
+    for shown in lines:
+        while index < len(paragraphs) and not rest.strip():
+            index += 1
+            rest = paragraphs[index] if index < len(paragraphs) else ""
+        if index >= len(paragraphs):
+            return "shows %r after its text" % shown
+        direction = paragraph_direction(paragraphs[index])
+        matched = False
+        # The line's part of its paragraph, with a hyphen that the line
+        # breaker added at its end, or none.
+        for hyphen in ("", "-"):
+            if hyphen and (shown.endswith("-") if direction == "L" else shown.startswith("-")):
+                length = len(shown) - 1
+            elif hyphen:
+                continue
+            else:
+                length = len(shown)
+            count, end = 0, 0
+            while end < len(rest) and count < length:
+                count += not rest[end].isspace()
+                end += 1
+            part = rest[:end]
+            seen = shown if not hyphen else (shown[:-1] if direction == "L" else shown[1:])
+            if not right_to_left(part) or comparable(get_display(part, base_dir=direction)) == comparable(seen):
+                matched = True
+                rest = rest[end:]
+                break
+        if not matched:
+            return "shows the line %r where the algorithm orders %r as %r" % (
+                shown, rest[:end], comparable(get_display(rest[:end], base_dir=direction)))
     return None
 
 
@@ -315,15 +391,16 @@ def main():
     parser.add_argument("pdf")
     parser.add_argument("document")
     parser.add_argument("--rows", type=int)
-    parser.add_argument("--unordered", action="append", default=[])
     parser.add_argument("--left-out", default="")
+    parser.add_argument("--shaped", action="append", default=[])
     arguments = parser.parse_args()
     with open(arguments.document, "rb") as file:
-        days, texts, weeks, title, weekdays, week_numbers, months = days_of(file.read())
+        days, texts, paragraphs_of, weeks, title, weekdays, week_numbers, months = days_of(file.read())
     rows = arguments.rows or min(weeks, 12)
 
     problems, day_index, word_count = [], 0, 0
     pages = fitz.open(arguments.pdf)
+    drawn = drawn_words(arguments.pdf)
     for number, page in enumerate(pages, 1):
         boxes, labels = boxes_of(page)
         contents = [[] for _ in boxes]
@@ -387,11 +464,40 @@ def main():
                     problems.append("page %d: %s is set at %.2fpt" % (number, word, word.size))
                 sizes.add(round(word.size, 1))
             events = texts.get(date, [])
+            paragraphs = paragraphs_of.get(date, [])
             for character in arguments.left_out:
                 events = [event.replace(character, "") for event in events]
+                paragraphs = [paragraph.replace(character, "") for paragraph in paragraphs]
             shown = [" ".join(words) for _, words in event_lines]
-            # Shaped letters come back in their presentation forms.
-            trouble = check_day(events, shown, date in arguments.unordered)
+            # MuPDF reads shaped clusters by their glyphs, and the letters of
+            # right-to-left text as they stand, left to right.
+            rtl = any(right_to_left(event) for event in events)
+            trouble = None
+            if date not in arguments.shaped and not rtl:
+                trouble = check_day(events, shown)
+            if not trouble:
+                around = [number_word.rect] + ([label] if label is not None else [])
+                reading = []
+                for rect, text in drawn[number - 1]:
+                    centre = fitz.Point((rect.x0 + rect.x1) / 2, (rect.y0 + rect.y1) / 2)
+                    if boxes[index].contains(centre) and not any(
+                            fitz.Rect(r.x0 - 1, r.y0 - 1, r.x1 + 1, r.y1 + 1).contains(centre) for r in around):
+                        reading.append(text)
+                if len(reading) > 1 and reading[-1] == "more" and re.fullmatch(r"\+\d+", reading[-2]):
+                    reading[-2:] = [" ".join(reading[-2:])]
+                trouble = check_day(events, reading)
+                if trouble:
+                    trouble = "in drawing order " + trouble
+            if not trouble and rtl and date not in arguments.shaped:
+                baselines = {}
+                for _, word in content:
+                    if word is number_word or (label is not None and label.contains(word.rect)):
+                        continue
+                    line = next((key for key in baselines if abs(key - word.baseline) < 1), word.baseline)
+                    baselines.setdefault(line, []).extend(zip(word.lefts, word.text))
+                visual = ["".join(c for _, c in sorted(baselines[line])) for line in sorted(baselines)]
+                if not re.fullmatch(r"\+\d+more", visual[-1] if visual else ""):
+                    trouble = check_visual_order(paragraphs, visual)
             if trouble:
                 problems.append("%s: the box %s" % (date, trouble))
         if len(sizes) > 3:

@@ -102,7 +102,8 @@ install_copy() {
   local folder=$1 file
   shift
   mkdir -p "$folder"
-  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua wekset-page.lua cp1252.lua safer.lua; do
+  for file in wekset-pdf wekset wekset-ics hangul.sty wekset.lua wekset-reports.lua wekset-fonts.lua \
+    wekset-text.lua wekset-page.lua cp1252.lua safer.lua; do
     [[ " $* " == *" $file "* ]] || [ ! -e "$build/$file" ] || cp "$build/$file" "$folder/"
   done
 }
@@ -207,8 +208,43 @@ case $name in
       '08 中文 日本語 ひらがな カタカナ 한국어 mixed 東京タワー 서울역' \
       '09 العربية עברית ภาษาไทย' > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
-    # Arabic and Hebrew print without their right-to-left order.
-    expect_legible --unordered 2008/02/09
+    # Arabic and Hebrew read right to left, in drawing order as written.
+    expect_legible
+    # Addresses, paths, codes and slashed words broken inside: every letter
+    # on either side of each break, and no hyphen added.
+    printf '%s\n' '2008/02/03 01 06' -2008/02 \
+      '03 https://travel.state.gov/content/travel/en/passports.html' \
+      '04 Lunch/presentation /usr/share/doc/wekset/examples/calendar.txt' \
+      '05 pwd=ZXhhbXBsZWV4YW1wbGVleGFtcGxl' \
+      '06 booking code QX7H2K9LMN4P8RT3 anna.maria@department.example-university.edu' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    expect_legible
+    # Every script whose font Debian's Noto packages install prints, shaped:
+    # the text that the PDF gives back is the letters as written.
+    printf '%s\n' '2008/02/03 01 06' -2008/02 \
+      '03 ગુજરાતી తెలుగు ಕನ್ನಡ മലയാളം සිංහල ਪੰਜਾਬੀ' \
+      '04 မြန်မာ ລາວ བོད་ ᏣᎳᎩ ܣܘܪܝܝܐ' \
+      '05 क्षत्रिय' '06 দলের ประชุม' '07 குழு ខ្មែរ' \
+      '08 👩‍👩‍👧 🇩🇪 Ǹ̃ اجتماع لا' \
+      '09 פגישה עם Anna 10:00' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    # Their words are placed apart, and their text, which the PDF gives
+    # through /ActualText and the fonts' maps, reads in drawing order as
+    # written; and so it is copied, emoji too.
+    expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/05 --shaped 2008/02/06 \
+      --shaped 2008/02/07 --shaped 2008/02/08
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for word in ગુજરાતી తెలుగు ಕನ್ನಡ മലയാളം සිංහල ਪੰਜਾਬੀ မြန်မာ ລາວ ᏣᎳᎩ ܣܘܪܝܝܐ क्षत्रिय দলের குழு \
+      ประชุม ខ្មែរ 'Anna 10:00' اجتماع 👩‍👩‍👧 🇩🇪; do
+      grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"
+    done
+    # Han characters in the forms of the line's language, or the locale's.
+    printf '2008/02\n-2008/02\n18 東京 ひらがな\n' > calendar.txt
+    expect_pdf "2008/02" 1 ''
+    pdffonts wek.pdf | grep -q NotoSerifCJKjp || fail "kana and Han not in Japanese forms: $(pdffonts wek.pdf)"
+    printf '2008/02\n-2008/02\n18 會議 東京\n' > calendar.txt
+    LANG=zh_TW.UTF-8 expect_pdf "2008/02" 1 ''
+    pdffonts wek.pdf | grep -q NotoSerifCJKtc || fail "not in Traditional forms: $(pdffonts wek.pdf)"
     ;;
   too-full)
     # One event of 8 lines is too tall even at the floor: its first lines
@@ -298,9 +334,12 @@ case $name in
     expect_legible --rows 27
     ;;
   unprintable)
-    printf '2008/02\n-2008/02\n18 Hieroglyph 𓀀 and a private \U10FFFD use\n19 Dentist\n' > calendar.txt
-    expect_pdf "2008/02" 1 $'wekset-pdf: [2008/02/18] cannot print U+13000\nwekset-pdf: [2008/02/18] cannot print U+10FFFD\n'
-    expect_legible --left-out $'𓀀\U10FFFD'
+    # A hieroglyph prints from the font that fontconfig finds for it; a
+    # letter of a script that no installed font has, and a private-use
+    # character, which only its own font can mean, do not.
+    printf '2008/02\n-2008/02\n18 Hieroglyph 𓀀, Vithkuqi 𐕰 and a private \U10FFFD use\n19 Dentist\n' > calendar.txt
+    expect_pdf "2008/02" 1 $'wekset-pdf: [2008/02/18] cannot print U+10570\nwekset-pdf: [2008/02/18] cannot print U+10FFFD\n'
+    expect_legible --left-out $'𐕰\U10FFFD'
     ;;
   windows-1252)
     printf '2008/02\n-2008/02\n18 Caf\xe9 \x80 5, na\xefve \x93quotes\x94\n' > calendar.txt
@@ -339,14 +378,29 @@ wekset-pdf: the whole TeX log is in wek.log
     [ -s wek.tex ] || fail "no wek.tex"
     ;;
   missing-fonts)
-    # The system's fonts out of TeX's sight: the Korean ones are nowhere else.
-    export OSFONTDIR=$work/no-fonts
-    printf '2008/02\n-2008/02\n18 가족 Dentist\n' > calendar.txt
-    expect_pdf "2008/02" 1 'wekset-pdf: the font NotoSerifCJK-Regular.ttc is not installed, so its characters cannot print (on Debian: apt-get install fonts-noto-cjk)
-wekset-pdf: [2008/02/18] cannot print U+AC00
-wekset-pdf: [2008/02/18] cannot print U+C871
+    # A fontconfig of the test's own that hides the Korean fonts and the
+    # Gujarati ones: their characters are named, with the package that has
+    # a font for them.
+    cat > fonts.conf << 'CONF'
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <dir>/usr/share/fonts/truetype/noto</dir>
+  <dir>/usr/share/fonts/opentype/noto</dir>
+  <cachedir>fontconfig-cache</cachedir>
+  <selectfont><rejectfont><glob>*CJK*</glob><glob>*Gujarati*</glob></rejectfont></selectfont>
+</fontconfig>
+CONF
+    export FONTCONFIG_FILE=$work/fonts.conf
+    printf '2008/02\n-2008/02\n18 가족 Dentist\n19 કામ\n' > calendar.txt
+    expect_pdf "2008/02" 1 'wekset-pdf: [2008/02/18] cannot print U+AC00 (on Debian: apt-get install fonts-noto-cjk)
+wekset-pdf: [2008/02/18] cannot print U+C871 (on Debian: apt-get install fonts-noto-cjk)
+wekset-pdf: [2008/02/19] cannot print U+0A95 (on Debian: apt-get install fonts-noto-core)
+wekset-pdf: [2008/02/19] cannot print U+0ABE (on Debian: apt-get install fonts-noto-core)
+wekset-pdf: [2008/02/19] cannot print U+0AAE (on Debian: apt-get install fonts-noto-core)
 '
-    expect_legible --left-out 가족
+    unset FONTCONFIG_FILE  # the check finds Latin Modern's files through fontconfig
+    expect_legible --left-out 가족કામ
     ;;
   calendar-app)
     # From a calendar app's file through wekset-ics: a moved occurrence shows
@@ -580,6 +634,7 @@ wekset-pdf: the whole TeX log is in wek.log
       folders+=" $(kpsewhich -var-value "$variable" | tr ':' ' ')"
     done
     folders+=" /usr/share/fonts /usr/local/share/fonts /etc/fonts /var/cache/fontconfig $HOME/.cache/fontconfig"
+    folders+=" $HOME/.fontconfig /usr/share/fontconfig"
     folders+=" /lib /lib64 /usr/lib /proc/self /usr/share/locale"
     files="$work/calendar/invite.ics /etc/localtime /etc/ld.so.cache /proc/filesystems /dev/null /dev/urandom"
     : > allowed.txt
@@ -605,7 +660,7 @@ wekset-pdf: the whole TeX log is in wek.log
     done
     printf '2027/02\n-2027/02\n07 ישיבת צוות\n18 רופא שיניים 10:00\n-2027/03\n01 פגישה\n' > calendar.txt
     expect_pdf "2027/02" 1 '' --lang=he_IL --week-numbers
-    expect_legible --unordered 2027/02/07 --unordered 2027/02/18 --unordered 2027/03/01
+    expect_legible
     text=$(pdftotext wek.pdf - | tr '\n' ' ')
     for word in פברואר ינואר מרץ; do
       grep -qw -- "$word" <<< "$text" || fail "\"$word\" is not on the page: $text"
