@@ -238,6 +238,9 @@ case $name in
       ประชุม ខ្មែរ 'Anna 10:00' اجتماع 👩‍👩‍👧 🇩🇪; do
       grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"
     done
+    # The glyphs drawn are HarfBuzz's own for each word in its font.
+    "$tests/pdf_glyphs.py" wek.pdf ગુજરાતી తెలుగు ಕನ್ನಡ മലയാളം සිංහල ਪੰਜਾਬੀ မြန်မာ ລາວ क्षत्रिय দলের \
+      குழு ประชุม ខ្មែរ اجتماع لا פגישה --pictures 👩‍👩‍👧 🇩🇪 > glyphs.txt || fail "$(cat glyphs.txt)"
     # Han characters in the forms of the line's language, or the locale's.
     printf '2008/02\n-2008/02\n18 東京 ひらがな\n' > calendar.txt
     expect_pdf "2008/02" 1 ''
