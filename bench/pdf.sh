@@ -2,8 +2,8 @@
 # Measures wekset-pdf on the sample calendar: the first run, with a new
 # TeX cache and home (luaotfload indexes the fonts then), and warm runs, best
 # of three; then, warm, a busy month with a day of as many events as wekset
-# takes; wall time and peak memory. Works in a temporary directory, which
-# is removed at the end, also on Ctrl-C.
+# takes, and a month in every script; wall time and peak memory. Works in
+# a temporary directory, which is removed at the end, also on Ctrl-C.
 # Usage: bench/pdf.sh WEKSET_PDF
 set -eu
 wekset_pdf=$(realpath "$1")
@@ -47,3 +47,15 @@ cd ../busy
 } > calendar.txt
 "$wekset_pdf" > /dev/null 2>&1
 best_of_3 "busy month, warm"
+
+# A month whose days are in every script that the installed fonts cover.
+mkdir ../scripts
+cd ../scripts
+printf '%s\n' '2008/02' -2008/02 \
+  "03 Français : Noël à l'été; Ελληνικά: ὁ ἄνθρωπος; Кириллица: Съешь же ещё" \
+  '04 中文 日本語 ひらがな カタカナ 한국어 東京タワー 서울역' \
+  '05 ગુજરાતી తెలుగు ಕನ್ನಡ മലയാളം සිංහල ਪੰਜਾਬੀ' '06 မြန်မာ ລາວ བོད་ ᏣᎳᎩ ܣܘܪܝܝܐ' \
+  '07 क्षत्रिय দলের ประชุม குழு ខ្មែរ' '08 👩‍👩‍👧 🇩🇪 Ǹ̃ اجتماع لا' \
+  '09 פגישה עם Anna 10:00' '10 https://travel.state.gov/content/travel/en/passports.html' > calendar.txt
+"$wekset_pdf" > /dev/null 2>&1
+best_of_3 "every script, warm"
