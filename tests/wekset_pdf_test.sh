@@ -219,6 +219,12 @@ case $name in
       '06 booking code QX7H2K9LMN4P8RT3 anna.maria@department.example-university.edu' > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
     expect_legible
+    text=$(pdftotext -raw wek.pdf - | tr -d '\n')
+    for word in https://travel.state.gov/content/travel/en/passports.html Lunch/presentation \
+      /usr/share/doc/wekset/examples/calendar.txt pwd=ZXhhbXBsZWV4YW1wbGVleGFtcGxl QX7H2K9LMN4P8RT3 \
+      anna.maria@department.example-university.edu; do
+      grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not copied whole from the PDF: $text"
+    done
     # Every script whose font Debian's Noto packages install prints, shaped:
     # the text that the PDF gives back is the letters as written.
     printf '%s\n' '2008/02/03 01 06' -2008/02 \

@@ -320,15 +320,19 @@ function text.set_up(fonts, reports, locale)
   end
 
   -- A web or e-mail address, or a name such as example.com: a "/" or "@"
-  -- anywhere, or a "." within. Hyphens would change it, so it breaks
-  -- without them.
+  -- anywhere, or a "." within; or a code: a word with a digit, "=" or "_",
+  -- or a capital after a small letter. Hyphens would change it, so it
+  -- breaks without them.
   local function addresses_of(clusters)
     local words = {}
     for index, cluster in ipairs(clusters) do
       local code = cluster.codes[1]
       local first = index == 1 or clusters[index - 1].word ~= cluster.word
       local last = index == #clusters or clusters[index + 1].word ~= cluster.word
-      if code == 0x2F or code == 0x40 or (code == 0x2E and not first and not last) then
+      local before = not first and clusters[index - 1].codes[1]
+      if code == 0x2F or code == 0x40 or (code == 0x2E and not first and not last) or
+        (code >= 0x30 and code <= 0x39) or code == 0x3D or code == 0x5F or
+        (before and before >= 0x61 and before <= 0x7A and code >= 0x41 and code <= 0x5A) then
         words[cluster.word] = true
       end
     end
