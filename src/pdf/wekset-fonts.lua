@@ -37,10 +37,13 @@ local kPackages = {["fonts-noto-cjk"] = "Hani Hira Kana Hang Bopo",
                      "Gujr Orya Taml Telu Knda Mlym Sinh Thai Laoo Tibt Mymr Geor Ethi Cher Khmr Mong " ..
                      "Tfng Cans Ogam Runr Copt Egyp Xsux Yiii Vaii Bali Java Tglg Adlm Olck Lisu"}
 
+-- Emoji, and the symbols that have an emoji form.
+local function emoji_code(code)
+  return (code >= 0x1F000 and code <= 0x1FAFF) or (code >= 0x2600 and code <= 0x27BF)
+end
+
 local function package_of(code, script)
-  if (code >= 0x1F000 and code <= 0x1FAFF) or (code >= 0x2600 and code <= 0x27BF) then
-    return "fonts-noto-color-emoji"
-  end
+  if emoji_code(code) then return "fonts-noto-color-emoji" end
   for package, scripts in pairs(kPackages) do
     if (" " .. scripts .. " "):find(" " .. script .. " ", 1, true) then return package end
   end
@@ -185,9 +188,7 @@ function fonts.set_up(listing)
   function self.font_for(codes, script, size, han)
     local emoji = false
     for _, code in ipairs(codes) do
-      if (code >= 0x1F000 and code <= 0x1FAFF) or code == 0xFE0F or (code >= 0x2600 and code <= 0x27BF) then
-        emoji = true
-      end
+      if emoji_code(code) or code == 0xFE0F then emoji = true end
     end
     local plain = not emoji
     for _, code in ipairs(codes) do

@@ -275,7 +275,6 @@ function text.set_up(fonts, reports, locale)
       local code = n.id == kGlyph and fonts.owns(n.font) and node.is_char(n)
       local replace = n.id == kDisc and n.replace
       if n.id == kDisc and (n.subtype == kAutomaticDisc or (replace and replace.char == 0x2D and not replace.next)) then
-        local replace = n.replace
         n.replace = nil
         if replace then head = node.insert_before(head, n, replace) end
         head = remove(head, n)
