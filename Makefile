@@ -12,14 +12,14 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texlive-luatex \
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji fontconfig \
   texlive-lang-german texlive-lang-greek texlive-lang-cyrillic texlive-lang-french \
-  texlive-lang-spanish texlive-lang-italian texlive-lang-european
+  texlive-lang-spanish texlive-lang-italian texlive-lang-european libicu-dev pkg-config
 # locales-all holds the locales that the tests of --lang name.
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on the document as it is, by hand.
-TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev libicu-dev \
-  libcurl4-openssl-dev libssl-dev pkg-config \
+TEST_PACKAGES = $(RUN_PACKAGES) texlive-fonts-extra libgtest-dev libical-dev \
+  libcurl4-openssl-dev libssl-dev \
   clang clang-format man-db poppler-utils python3-fitz python3-recurring-ical-events nodejs \
-  strace perl time shellcheck locales-all libharfbuzz-bin python3-bidi
+  strace perl time shellcheck locales-all libharfbuzz-bin python3-bidi python3-icu
 
 .PHONY: all build run test test-sanitized fuzz install bench clean picture
 

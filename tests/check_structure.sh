@@ -20,6 +20,7 @@ declare -A allowed=(
   [tex]="calendar model io tex"
   [app]="calendar model io reading tex app"
   [ics]="calendar model ics"
+  [breaks]="breaks"
 )
 for folder in src/*/; do
   folder=${folder#src/}

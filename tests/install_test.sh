@@ -17,6 +17,11 @@ for file in hangul.sty wekset.lua wekset-page.lua cp1252.lua safer.lua; do
   [ -f "$root/opt/wekset/share/wekset/$file" ] || fail "no $file for wekset-pdf"
 done
 [ -f "$root/opt/wekset/share/man/man1/wekset-pdf.1" ] || fail "no manual page for wekset-pdf"
+# wekset-breaks is built wherever ICU is, as in every run of the tests, and
+# the installed wekset-pdf looks for it under libexec/wekset.
+if [ -x "$build/wekset-breaks" ]; then
+  [ -x "$root/opt/wekset/libexec/wekset/wekset-breaks" ] || fail "no wekset-breaks for wekset-pdf"
+fi
 # The importer is built wherever libical is, as in every run of the tests.
 if [ -x "$build/wekset-ics" ]; then
   [ -x "$root/opt/wekset/bin/wekset-ics" ] || fail "no wekset-ics beside wekset"

@@ -8,7 +8,9 @@ advances across, and the ink of its glyphs up and down: each glyph's height
 and depth are measured once by drawing it alone in its font. The boxes are
 taken in reading order as the days of wek.tex, each must show its day number,
 and the words of each day's events must give back their characters in order:
-line ends and hyphens at them aside, and nothing else. A day whose events do
+line ends and hyphens at them aside, and nothing else. Text without spaces
+(Thai, Chinese, Japanese and their like) may end a line only where ICU's
+line breaking allows. A day whose events do
 not all fit shows its first whole events (or, when not even one fits, the
 first lines of the first) and then a line "+N more" that counts the others.
 Event text is 6pt or larger, in at most 3 sizes a page. Every page has a
@@ -44,6 +46,7 @@ import sys
 import unicodedata
 
 import fitz
+import icu
 from bidi.algorithm import get_display
 
 CLEARANCE = 0.25  # points between a word and a rule or another word
@@ -255,7 +258,7 @@ def comparable(text, form="NFC"):
     return unicodedata.normalize(form, "".join(text.split()))
 
 
-def check_day(events, lines):
+def check_day(events, lines, places=frozenset()):
     """Whether the lines of a day's box give back its events: all of them,
     or the first whole ones and a line "+N more" that counts the others;
     when not one fits whole, the first lines of the first may stand above
@@ -268,15 +271,43 @@ def check_day(events, lines):
         lines = lines[:-1]
         expected = "".join(events[:shown])
         if shown == 0:
-            return check_text(events[0], lines, True) if lines else None
-        return check_text(expected, lines, False)
+            return check_text(events[0], lines, True, places) if lines else None
+        return check_text(expected, lines, False, places)
     expected = "".join(events)
-    return check_text(expected, lines, False)
+    return check_text(expected, lines, False, places)
 
 
-def check_text(expected, lines, cut):
+def line_break_class(character):
+    value = icu.Char.getIntPropertyValue(ord(character), icu.UProperty.LINE_BREAK)
+    return icu.Char.getPropertyValueName(icu.UProperty.LINE_BREAK, value,
+                                         icu.UPropertyNameChoice.SHORT_PROPERTY_NAME)
+
+
+def unbreakable(events):
+    """The places, as offsets into the events' text without white space,
+    between two characters of text without spaces (Thai, Chinese, Japanese
+    and their like) where ICU's line breaking does not allow a break."""
+    places = set()
+    at = 0
+    for event in events:
+        event = unicodedata.normalize("NFC", event)
+        lines = icu.BreakIterator.createLineInstance(icu.Locale.getRoot())
+        lines.setText(event)
+        allowed = {icu.UnicodeString(event).countChar32(0, offset) for offset in lines}
+        for index, character in enumerate(event):
+            if character.isspace():
+                continue
+            if index > 0 and index not in allowed and not event[index - 1].isspace() and \
+                    {line_break_class(event[index - 1]), line_break_class(character)} <= {"SA", "ID", "CJ"}:
+                places.add(at)
+            at += 1
+    return places
+
+
+def check_text(expected, lines, cut, unbreakable=frozenset()):
     """Whether the lines give back the expected text, or its beginning when
-    cut: hyphens that end a line may be the line breaker's."""
+    cut: hyphens that end a line may be the line breaker's. A line may not
+    end at one of the unbreakable places."""
     expected = comparable(expected)
     at = 0
     for line in lines:
@@ -285,6 +316,8 @@ def check_text(expected, lines, cut):
             text = text[:-1]
         if expected[at:at + len(text)] != text:
             return "shows %r where %r follows" % (text, expected[at:at + len(text) + 10])
+        if at in unbreakable:
+            return "breaks %r|%r, where ICU allows no break" % (expected[at - 5:at], expected[at:at + 5])
         at += len(text)
     if at != len(expected) and not cut:
         return "lacks %r" % expected[at:]
@@ -473,19 +506,24 @@ def main():
             # right-to-left text as they stand, left to right.
             rtl = any(right_to_left(event) for event in events)
             trouble = None
+            places = unbreakable(events)
             if date not in arguments.shaped and not rtl:
-                trouble = check_day(events, shown)
+                trouble = check_day(events, shown, places)
             if not trouble:
                 around = [number_word.rect] + ([label] if label is not None else [])
-                reading = []
+                # The words drawn, joined into lines: a word whose middle is
+                # level with the word before it goes on that word's line.
+                reading, last = [], None
                 for rect, text in drawn[number - 1]:
                     centre = fitz.Point((rect.x0 + rect.x1) / 2, (rect.y0 + rect.y1) / 2)
                     if boxes[index].contains(centre) and not any(
                             fitz.Rect(r.x0 - 1, r.y0 - 1, r.x1 + 1, r.y1 + 1).contains(centre) for r in around):
-                        reading.append(text)
-                if len(reading) > 1 and reading[-1] == "more" and re.fullmatch(r"\+\d+", reading[-2]):
-                    reading[-2:] = [" ".join(reading[-2:])]
-                trouble = check_day(events, reading)
+                        if last is not None and last.y0 <= centre.y <= last.y1:
+                            reading[-1] += " " + text
+                        else:
+                            reading.append(text)
+                        last = rect
+                trouble = check_day(events, reading, places)
                 if trouble:
                     trouble = "in drawing order " + trouble
             if not trouble and rtl and date not in arguments.shaped:

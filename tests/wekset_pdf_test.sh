@@ -28,11 +28,12 @@ case $name in
       echo "SKIPPED: $tool is not installed"
       exit 77
     done
-    if ! /usr/bin/python3 -c 'import fitz' 2> /dev/null; then
-      [ "${CI:-}" = true ] && { echo "FAIL: python3-fitz is not installed, and CI must run this test"; exit 1; }
-      echo "SKIPPED: python3-fitz is not installed"
+    for module in fitz icu; do
+      /usr/bin/python3 -c "import $module" 2> /dev/null && continue
+      [ "${CI:-}" = true ] && { echo "FAIL: python3-$module is not installed, and CI must run this test"; exit 1; }
+      echo "SKIPPED: python3-$module is not installed"
       exit 77
-    fi
+    done
     ;;
 esac
 work=$(mktemp -d)
@@ -247,6 +248,21 @@ case $name in
     # The glyphs drawn are HarfBuzz's own for each word in its font.
     "$tests/pdf_glyphs.py" wek.pdf ગુજરાતી తెలుగు ಕನ್ನಡ മലയാളം සිංහල ਪੰਜਾਬੀ မြန်မာ ລາວ क्षत्रिय দলের \
       குழு ประชุม ខ្មែរ اجتماع لا פגישה --pictures 👩‍👩‍👧 🇩🇪 > glyphs.txt || fail "$(cat glyphs.txt)"
+    # Text without spaces breaks only where ICU's line breaking allows: Thai,
+    # Lao, Khmer and Myanmar between words, Japanese not before "。" or "」"
+    # nor after "「".
+    printf '%s\n' '2008/02/03 01 06' -2008/02 \
+      '03 ประชุมทีมเวลาสิบโมงเช้าที่ห้องประชุมใหญ่' '04 ภาษาไทย ประชุมทีมเวลา' \
+      '05 東京タワー「会議」です。東京タワー「会議」です。東京タワー「会議」です。' \
+      '06 ລາວພາສາລາວລາວພາສາລາວ' '07 ភាសាខ្មែរភាសាខ្មែរភាសាខ្មែរ' '08 မြန်မာစာမြန်မာစာမြန်မာစာ' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/06 --shaped 2008/02/07 \
+      --shaped 2008/02/08
+    # What wekset-pdf asks ICU of, each run once, up to a byte that is not
+    # UTF-8, a NUL, a space or ASCII.
+    printf 'ภาษาไทย\377ภาษาไทย\000東京。 ภาษาไทย abc' | "$build/wekset-breaks" > breaks.txt ||
+      fail "wekset-breaks failed"
+    [ "$(cat breaks.txt)" = "$(printf 'ภาษาไทย\t4\n東京。\t1')" ] || fail "wekset-breaks wrote: $(cat breaks.txt)"
     # Han characters in the forms of the line's language, or the locale's.
     printf '2008/02\n-2008/02\n18 東京 ひらがな\n' > calendar.txt
     expect_pdf "2008/02" 1 ''

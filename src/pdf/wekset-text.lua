@@ -1,8 +1,9 @@
 -- How text is set on wekset's pages, before HarfBuzz shapes it: each cluster
 -- of characters in a font that has it, with the script it is shaped as;
--- words hyphenated by the patterns of their language; break points inside
--- long words and addresses, never inside a cluster or a word of a script
--- that shapes across its letters; each line ordered by the Unicode
+-- words hyphenated by the patterns of their language; break points where
+-- ICU finds them in text without spaces, and inside long words and
+-- addresses, never inside a cluster or a word of a script that shapes
+-- across its letters; each line ordered by the Unicode
 -- Bidirectional Algorithm (babel's), right to left where its first strong
 -- letter is; and a character that no font has left out and reported.
 local text = {}
@@ -20,8 +21,8 @@ local kCharacter = 1  -- a glyph's subtype: a character, not yet a font's glyph
 
 -- Break penalties inside a word: anywhere at a high cost, so that a word
 -- that fits on a line, or can be hyphenated, is not broken; after the
--- punctuation of an address for less; between Chinese and Japanese
--- characters, which have no spaces to break at, for nothing.
+-- punctuation of an address for less; where ICU breaks text that has no
+-- spaces (Thai, Chinese, Japanese and their like), for nothing.
 local kAnywhere, kInAddress = 5000, 3000
 local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
 
@@ -30,12 +31,16 @@ local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
 local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = true, Cher = true,
                     Ethi = true, Hang = true, Hani = true, Hira = true, Kana = true, Bopo = true,
                     Zyyy = true}
-local kIdeographic = {Hani = true, Hira = true, Kana = true, Bopo = true}
 
-local kNoBreakBefore = {}
-for _, code in utf8.codes("、。，．：；？！）」』】〉》〕ー・ぁぃぅぇぉっゃゅょァィゥェォッャュョ") do
-  kNoBreakBefore[code] = true
+-- The characters that end a run of text looked up for its breaks, besides
+-- ASCII: white space, and the zero width space and soft hyphen, which are
+-- breaks of their own.
+local kEndsRun = {}
+for _, code in ipairs({0x85, 0xA0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000, kZeroWidthSpace,
+                       kSoftHyphen}) do
+  kEndsRun[code] = true
 end
+for code = 0x2000, 0x200A do kEndsRun[code] = true end
 local kAddressBreak = {}
 for _, code in utf8.codes("/.-_?&=@:#") do kAddressBreak[code] = true end
 
@@ -98,8 +103,27 @@ local function literal(data)
   return n
 end
 
-function text.set_up(fonts, reports, locale)
+-- The runs of text and their breaks, as offsets in characters, from a file
+-- of lines each a run, a tab and its offsets; none where it is missing.
+local function read_breaks(path)
+  local breaks = {}
+  local file = path and io.open(path, "rb")
+  if not file then return breaks end
+  for line in file:lines() do
+    local run, offsets = line:match("^([^\t]+)\t([%d ]+)$")
+    if run then
+      local set = {}
+      for offset in offsets:gmatch("%d+") do set[tonumber(offset)] = true end
+      breaks[run] = set
+    end
+  end
+  file:close()
+  return breaks
+end
+
+function text.set_up(fonts, reports, locale, break_list)
   local self = {}
+  local breaks = read_breaks(break_list)
   local day = nil        -- the day whose box is being set, or nil
   local reported = {}    -- the characters reported, by day and code
   local patterns = {}    -- language objects by pattern name
@@ -204,6 +228,36 @@ function text.set_up(fonts, reports, locale)
     -- A run of a script that shapes across its letters is one cluster for
     -- the choice of its font, so that a word is in one font.
     return clusters
+  end
+
+  -- Marks the clusters before which ICU breaks a run of text without spaces.
+  local function mark_opportunities(head, clusters)
+    -- By the nodes' numbers: a node's Lua object is made anew each time.
+    local todirect = node.direct.todirect
+    local starts = {}
+    for _, cluster in ipairs(clusters) do starts[todirect(cluster.nodes[1])] = cluster end
+    local run = {}
+    local function look_up()
+      local codes = {}
+      for index, n in ipairs(run) do codes[index] = utf8.char(n.char) end
+      local offsets = #run > 1 and breaks[table.concat(codes)]
+      if offsets then
+        for offset in pairs(offsets) do
+          local cluster = run[offset + 1] and starts[todirect(run[offset + 1])]
+          if cluster then cluster.opportunity = true end
+        end
+      end
+      run = {}
+    end
+    for n in node.traverse(head) do
+      local code = n.id == kGlyph and node.is_char(n)
+      if code and code >= 0x80 and not kEndsRun[code] then
+        run[#run + 1] = n
+      else
+        look_up()
+      end
+    end
+    look_up()
   end
 
   -- The forms of Han characters for a line: Japanese beside kana, Korean
@@ -353,13 +407,13 @@ function text.set_up(fonts, reports, locale)
           next_to = next_to.next
         end
       end
-      if before.word == cluster.word and next_to == first and not kNoBreakBefore[cluster.codes[1]] then
+      if before.word == cluster.word and next_to == first then
         local value = nil
         local after = before.codes[#before.codes]
-        if after == 0x2D then
-          value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
-        elseif kIdeographic[before.own] or kIdeographic[cluster.own] then
+        if cluster.opportunity then
           value = 0
+        elseif after == 0x2D then
+          value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
         elseif kSeparable[before.script] and kSeparable[cluster.script] then
           value = (addresses[cluster.word] and kAddressBreak[after]) and kInAddress or kAnywhere
         end
@@ -432,6 +486,7 @@ function text.set_up(fonts, reports, locale)
     head = mark_breaks(head)
     local clusters = clusters_of(head)
     if #clusters == 0 then return head end
+    mark_opportunities(head, clusters)
     head, clusters = set_fonts(head, clusters)
     head = hyphenate(head, clusters)
     head = add_breaks(head, clusters)

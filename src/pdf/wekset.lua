@@ -7,6 +7,10 @@ local wekset = {}
 -- The fonts that wekset-pdf lists from fontconfig, in TeX's directory.
 local kFontList = "wekset-fonts.txt"
 
+-- Where lines may break inside the runs of text without spaces, which
+-- wekset-pdf asks ICU for, in TeX's directory.
+local kBreakList = "wekset-breaks.txt"
+
 -- The language of the calendar's text, for its hyphenation and its Han
 -- forms, is wekset-pdf's --lang, else the locale's, which wekset-pdf
 -- passes on as WEKSET_LANG: LuaTeX sets LC_CTYPE for itself.
@@ -14,7 +18,7 @@ local kFontList = "wekset-fonts.txt"
 function wekset.set_up()
   local reports = require("wekset-reports").set_up()
   local fonts = require("wekset-fonts").set_up(kFontList)
-  local text = require("wekset-text").set_up(fonts, reports, os.getenv("WEKSET_LANG"))
+  local text = require("wekset-text").set_up(fonts, reports, os.getenv("WEKSET_LANG"), kBreakList)
   return {page = require("wekset-page").set_up(text, reports)}
 end
 
