@@ -12,7 +12,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_PACKAGES = cmake g++ make texlive-latex-base texlive-latex-recommended texlive-luatex \
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji fontconfig \
   texlive-lang-german texlive-lang-greek texlive-lang-cyrillic texlive-lang-french \
-  texlive-lang-spanish texlive-lang-italian texlive-lang-european libicu-dev pkg-config
+  texlive-lang-spanish texlive-lang-italian texlive-lang-european texlive-lang-polish \
+  texlive-lang-czechslovak texlive-lang-portuguese texlive-lang-other libicu-dev pkg-config
 # locales-all holds the locales that the tests of --lang name.
 # texlive-fonts-extra holds the METAFONT sources of the fonts that wek.tex
 # names, for the tests that run pdflatex on the document as it is, by hand.

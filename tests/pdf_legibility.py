@@ -5,13 +5,13 @@ The day boxes are found from the rules on the pages, and every word on a
 page must lie inside a box, clear of its rules, and overlap no other word, the
 day number and the month label included. A word's box spans its characters'
 advances across, and the ink of its glyphs up and down: each glyph's height
-and depth are measured once by drawing it alone in its font. The boxes are
-taken in reading order as the days of wek.tex, each must show its day number,
-and the words of each day's events must give back their characters in order:
-line ends and hyphens at them aside, and nothing else. Text without spaces
-(Thai, Chinese, Japanese and their like) may end a line only where ICU's
-line breaking allows. A day whose events do
-not all fit shows its first whole events (or, when not even one fits, the
+and depth are measured once by drawing it alone in its font, by its number.
+The boxes are taken in reading order as the days of wek.tex, each must show
+its day number, and the words of each day's events must give back their
+characters in order: line ends and hyphens at them aside, and nothing else.
+Text without spaces (Thai, Chinese, Japanese and their like) may end a line
+only where ICU's line breaking allows. A day whose events do not all fit
+shows its first whole events (or, when not even one fits, the
 first lines of the first) and then a line "+N more" that counts the others.
 Event text is 6pt or larger, in at most 3 sizes a page. Every page has a
 heading that names its months and year, or the document's title and its
@@ -150,15 +150,24 @@ def heading_of(first, last, title, days, months):
 
 
 @functools.lru_cache(maxsize=None)
-def font_file(name):
-    listed = subprocess.run(["fc-list", ":postscriptname=" + name, "file"],
-                            capture_output=True, text=True).stdout.split("\n")[0]
-    return listed.rstrip(": ") or None
+def installed_fonts():
+    """The file of each installed font, by PostScript name."""
+    listing = subprocess.run(["fc-list", "--format=%{postscriptname}\t%{file}\n"],
+                             capture_output=True, text=True).stdout
+    return sorted(line.split("\t") for line in listing.splitlines() if line.count("\t") == 1)
 
 
 @functools.lru_cache(maxsize=None)
-def ink(font, character):
-    """The top and bottom of a glyph's ink, in ems from the baseline, down
+def font_file(name):
+    """The file of the font that a PDF names, whose name it may cut short."""
+    return next((path for postscript, path in installed_fonts() if postscript == name), None) or \
+        next((path for postscript, path in installed_fonts() if postscript.startswith(name)), None)
+
+
+@functools.lru_cache(maxsize=None)
+def ink(font, character, glyph=None):
+    """The top and bottom of the ink of a character's glyph, or of the glyph
+    of that number where one is given, in ems from the baseline, down
     positive; None when it has no outline to measure."""
     path = font_file(font)
     if path is None:
@@ -167,6 +176,11 @@ def ink(font, character):
     page = scratch.new_page(width=400, height=400)
     page.insert_font(fontname="G", fontfile=path)
     page.insert_text((50, 250), character, fontname="G", fontsize=200)
+    if glyph is not None:
+        # The font is embedded with its glyph numbers for codes: a shaped
+        # glyph, which no character may stand for, is drawn by its number.
+        scratch.update_stream(page.get_contents()[0],
+                              b"q BT 1 0 0 1 50 150 Tm /G 200 Tf <%04X> Tj ET Q" % glyph)
     pixmap = page.get_pixmap(colorspace=fitz.csGRAY)
     rows = [y for y in range(pixmap.height)
             if min(pixmap.samples[y * pixmap.stride:y * pixmap.stride + pixmap.width]) < 128]
@@ -189,32 +203,42 @@ def words_of(page):
     """The words of a page, upright, with the ink of their glyphs, and each
     line of text as the words on it."""
     turn = page.rotation_matrix
+    # The glyph that each character is drawn with, by where it stands.
+    glyphs = {}
+    for span in page.get_texttrace():
+        for char in span["chars"]:
+            if char[1] >= 0:
+                glyphs[(round(char[2][0], 1), round(char[2][1], 1))] = char[1]
     lines = []
     for block in page.get_text("rawdict")["blocks"]:
         for line in block.get("lines", []):
-            words, current, end = [], None, None
+            words, current, spaced = [], None, False
             for span in line["spans"]:
                 for char in span["chars"]:
                     if char["c"].isspace():
-                        current = None
+                        spaced = True
                         continue
                     origin = fitz.Point(char["origin"]) * turn
                     rect = fitz.Rect(char["bbox"]) * turn
-                    # Text that stands apart, as a day number beside a line
-                    # of text does, is a word of its own.
-                    gap = 0.3 * span["size"]
-                    if current is not None and (rect.x0 - end[1] > gap or end[0] - rect.x1 > gap):
-                        current = None
-                    end = (rect.x0, rect.x1)
-                    extent = ink(span["font"], char["c"])
+                    extent = ink(span["font"], char["c"],
+                                 glyphs.get((round(char["origin"][0], 1), round(char["origin"][1], 1))))
                     if extent is not None:
                         rect.y0 = origin.y + extent[0] * span["size"]
                         rect.y1 = origin.y + extent[1] * span["size"]
-                    # Glyphs of one word touch, whichever way they run; the
-                    # boxes of a row do not.
+                    # Glyphs of one word touch, whichever way they run, and
+                    # a mark may stand back over the letters before it; text
+                    # that stands apart from the word, as a day number beside
+                    # a line of text does, and the boxes of a row are words
+                    # of their own. MuPDF reads a space after such a mark: a
+                    # space before a glyph that begins where the word ends is
+                    # none.
                     if current is not None and (rect.x0 > current.rect.x1 + GAP or
                                                 rect.x1 < current.rect.x0 - GAP):
                         current = None
+                    if current is not None and spaced and abs(rect.x0 - current.rect.x1) > CLEARANCE and \
+                            abs(rect.x1 - current.rect.x0) > CLEARANCE:
+                        current = None
+                    spaced = False
                     if current is None:
                         current = Word("", fitz.Rect(rect), span["size"], origin.y)
                         words.append(current)

@@ -258,6 +258,14 @@ case $name in
     expect_pdf "2008/02/03 01 06" 1 ''
     expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/06 --shaped 2008/02/07 \
       --shaped 2008/02/08
+    # Long words hyphenated by the patterns of their script's language, Latin
+    # by the locale's, shaped whole on either side of the hyphen.
+    printf '%s\n' '2008/02/03 01 06' -2008/02 '03 अन्तर्राष्ट्रीयकरण विश्वविद्यालय' \
+      '04 பல்கலைக்கழகம் ஒருங்கிணைப்பாளர்' '05 വിദ്യാഭ്യാസമന്ത്രാലയം' \
+      '06 বিশ্ববিদ্যালয়ের আন্তর্জাতিকীকরণ' '07 Ուսումնասիրություն საქართველოს' \
+      '08 Gesellschaftsvertrag Zusammenarbeitsvereinbarung' > calendar.txt
+    LANG=de_DE.UTF-8 expect_pdf "2008/02/03 01 06" 1 ''
+    expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/05 --shaped 2008/02/06
     # What wekset-pdf asks ICU of, each run once, up to a byte that is not
     # UTF-8, a NUL, a space or ASCII.
     printf 'ภาษาไทย\377ภาษาไทย\000東京。 ภาษาไทย abc' | "$build/wekset-breaks" > breaks.txt ||

@@ -44,15 +44,26 @@ for code = 0x2000, 0x200A do kEndsRun[code] = true end
 local kAddressBreak = {}
 for _, code in utf8.codes("/.-_?&=@:#") do kAddressBreak[code] = true end
 
--- The hyphenation patterns of a language, by the first part of a locale's
--- name, and of the scripts whose text is mostly of one language.
-local kPatterns = {de = "de-1996", el = "el-monoton", ru = "ru", uk = "uk", bg = "bg", fr = "fr",
-                   es = "es", it = "it", nl = "nl", pt = "pt", pl = "pl", cs = "cs", sv = "sv",
-                   da = "da", nb = "nb", nn = "nn", fi = "fi", hu = "hu", tr = "tr", ro = "ro",
-                   hr = "hr", sl = "sl", et = "et", lt = "lt", lv = "lv", ca = "ca", eu = "eu",
-                   gl = "gl", mk = "mk", be = "be", sr = "sr-cyrl"}
-local kScriptLanguage = {Grek = "el", Cyrl = "ru"}
-local kCyrillicLanguages = {ru = true, uk = true, bg = true, mk = true, be = true, sr = true}
+-- The hyphenation patterns of each language, by the first part of a
+-- locale's name; and the script that they are for, where it is not Latin.
+local kPatterns = {de = "de-1996", fr = "fr", es = "es", it = "it", nl = "nl", pt = "pt", pl = "pl",
+                   cs = "cs", sk = "sk", sv = "sv", da = "da", nb = "nb", nn = "nn", fi = "fi",
+                   hu = "hu", tr = "tr", ro = "ro", hr = "hr", sl = "sl", et = "et", lt = "lt",
+                   lv = "lv", ca = "ca", eu = "eu", gl = "gl", af = "af", cy = "cy", ga = "ga",
+                   is = "is", id = "id", eo = "eo", la = "la", oc = "oc", rm = "rm", tk = "tk",
+                   el = "el-monoton", ru = "ru", uk = "uk", bg = "bg", mk = "mk", be = "be",
+                   sr = "sr-cyrl", hy = "hy", ka = "ka", am = "mul-ethi", hi = "hi", mr = "mr",
+                   bn = "bn", as = "as", pa = "pa", gu = "gu", ["or"] = "or", ta = "ta", te = "te",
+                   kn = "kn", ml = "ml"}
+local kLanguageScript = {el = "Grek", ru = "Cyrl", uk = "Cyrl", bg = "Cyrl", mk = "Cyrl", be = "Cyrl",
+                         sr = "Cyrl", hy = "Armn", ka = "Geor", am = "Ethi", hi = "Deva", mr = "Deva",
+                         bn = "Beng", as = "Beng", pa = "Guru", gu = "Gujr", ["or"] = "Orya",
+                         ta = "Taml", te = "Telu", kn = "Knda", ml = "Mlym"}
+-- The main language of each script but Latin, whose patterns its text
+-- takes in a locale of another script.
+local kScriptLanguage = {Grek = "el", Cyrl = "ru", Armn = "hy", Geor = "ka", Ethi = "am", Deva = "hi",
+                         Beng = "bn", Guru = "pa", Gujr = "gu", Orya = "or", Taml = "ta", Telu = "te",
+                         Knda = "kn", Mlym = "ml"}
 
 local function script_of(code) return tostring(hb.unicode.script(code)) end
 
@@ -134,7 +145,7 @@ function text.set_up(fonts, reports, locale, break_list)
   local prepared = luatexbase.new_attribute("wekset@prepared")
   Babel.attr_dir = direction
 
-  local language = (locale or ""):match("^(%a%a%a?)") or "en"
+  local language = (locale or ""):match("^(%a%a%a?)[_.@]") or (locale or ""):match("^(%a%a%a?)$") or "en"
   language = language:lower()
   -- Han characters take the forms of the locale's language where the line
   -- gives no sign of its own.
@@ -150,7 +161,7 @@ function text.set_up(fonts, reports, locale, break_list)
   end
 
   local function language_id(name)
-    if name == "en" or not kPatterns[name] then return name == "en" and 0 or nil end
+    if not kPatterns[name] then return nil end
     local file = "hyph-" .. kPatterns[name]
     if patterns[file] == nil then
       patterns[file] = false
@@ -176,9 +187,14 @@ function text.set_up(fonts, reports, locale, break_list)
   -- A language that hyphenates nothing, for the scripts without patterns.
   local none = lang.new():id()
 
+  -- The locale's language for text of its script, English for Latin text
+  -- in a locale of another, and else the script's main language; none
+  -- where the patterns are not installed.
   local function hyphenation_of(script)
-    if script == "Latn" then return language_id(kCyrillicLanguages[language] and "en" or language) or 0 end
-    if script == "Cyrl" and kCyrillicLanguages[language] then return language_id(language) or none end
+    if script == (kLanguageScript[language] or "Latn") then
+      return language == "en" and 0 or language_id(language) or none
+    end
+    if script == "Latn" then return 0 end
     local main = kScriptLanguage[script]
     return main and language_id(main) or none
   end
