@@ -250,20 +250,23 @@ case $name in
       குழு ประชุม ខ្មែរ اجتماع لا פגישה --pictures 👩‍👩‍👧 🇩🇪 > glyphs.txt || fail "$(cat glyphs.txt)"
     # Text without spaces breaks only where ICU's line breaking allows: Thai,
     # Lao, Khmer and Myanmar between words, Japanese not before "。" or "」"
-    # nor after "「".
+    # nor after "「", Tibetan after its tsheg.
     printf '%s\n' '2008/02/03 01 06' -2008/02 \
       '03 ประชุมทีมเวลาสิบโมงเช้าที่ห้องประชุมใหญ่' '04 ภาษาไทย ประชุมทีมเวลา' \
       '05 東京タワー「会議」です。東京タワー「会議」です。東京タワー「会議」です。' \
-      '06 ລາວພາສາລາວລາວພາສາລາວ' '07 ភាសាខ្មែរភាសាខ្មែរភាសាខ្មែរ' '08 မြန်မာစာမြန်မာစာမြန်မာစာ' > calendar.txt
+      '06 ລາວພາສາລາວລາວພາສາລາວ' '07 ភាសាខ្មែរភាសាខ្មែរភាសាខ្មែរ' '08 မြန်မာစာမြန်မာစာမြန်မာစာ' \
+      '09 བོད་ཡིག་བོད་ཡིག་བོད་ཡིག་བོད་ཡིག་' > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
     expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/06 --shaped 2008/02/07 \
-      --shaped 2008/02/08
+      --shaped 2008/02/08 --shaped 2008/02/09
     # Long words hyphenated by the patterns of their script's language, Latin
-    # by the locale's, shaped whole on either side of the hyphen.
+    # by the locale's, shaped whole on either side of the hyphen; a Hebrew
+    # word, which has none, broken where it must, in a line of Latin too.
     printf '%s\n' '2008/02/03 01 06' -2008/02 '03 अन्तर्राष्ट्रीयकरण विश्वविद्यालय' \
       '04 பல்கலைக்கழகம் ஒருங்கிணைப்பாளர்' '05 വിദ്യാഭ്യാസമന്ത്രാലയം' \
       '06 বিশ্ববিদ্যালয়ের আন্তর্জাতিকীকরণ' '07 Ուսումնասիրություն საქართველოს' \
-      '08 Gesellschaftsvertrag Zusammenarbeitsvereinbarung' > calendar.txt
+      '08 Gesellschaftsvertrag Zusammenarbeitsvereinbarung' '09 פגישהעםהמנהלתהחדשהשלהמחלקה' \
+      '09 Meeting פגישהעםהמנהלתהחדשהשלהמחלקה today' > calendar.txt
     LANG=de_DE.UTF-8 expect_pdf "2008/02/03 01 06" 1 ''
     expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/05 --shaped 2008/02/06
     # What wekset-pdf asks ICU of, each run once, up to a byte that is not

@@ -1,5 +1,4 @@
-// The runs of a text that need a dictionary or UAX #14's rules to break,
-// and where ICU breaks them.
+// The runs of a text without spaces or ASCII, and where ICU breaks them.
 #include "breaks/line_breaks.h"
 
 #include <unicode/brkiter.h>
@@ -21,19 +20,6 @@ constexpr char32_t kSoftHyphen = 0x00AD;
 
 bool EndsRun(UChar32 code) {
   return code < 0x80 || u_isUWhiteSpace(code) || code == kZeroWidthSpace || code == kSoftHyphen;
-}
-
-// Whether a character's breaks are not at spaces: Thai and its neighbours
-// by a dictionary, Han and kana between most characters.
-bool NeedsBreaking(UChar32 code) {
-  switch (u_getIntPropertyValue(code, UCHAR_LINE_BREAK)) {
-    case U_LB_COMPLEX_CONTEXT:
-    case U_LB_IDEOGRAPHIC:
-    case U_LB_CONDITIONAL_JAPANESE_STARTER:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // The run's breaks, "" where it has none inside. The iterator keeps a
@@ -91,17 +77,15 @@ bool WriteRunBreaks(std::FILE* in, std::FILE* out, std::FILE* errors) {
     // as the characters of EndsRun do.
     const int32_t start = at;
     int32_t end = at;
-    bool needed = false;
     while (at < length) {
       UChar32 code;
       end = at;
       U8_NEXT(text.data(), at, length, code);
       if (code < 0 || EndsRun(code)) break;
       end = at;
-      needed = needed || NeedsBreaking(code);
     }
     const std::string_view run(text.data() + start, static_cast<std::size_t>(end - start));
-    if (!needed || !written.insert(run).second) continue;
+    if (run.empty() || !written.insert(run).second) continue;
     const std::string offsets = BreaksOf(*lines, run_text, run);
     if (!offsets.empty())
       std::fprintf(out, "%.*s\t%s\n", static_cast<int>(run.size()), run.data(), offsets.c_str());

@@ -29,8 +29,8 @@ local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
 -- The scripts whose letters HarfBuzz sets one by one, so that a word may
 -- break between any two clusters of them.
 local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = true, Cher = true,
-                    Ethi = true, Hang = true, Hani = true, Hira = true, Kana = true, Bopo = true,
-                    Zyyy = true}
+                    Ethi = true, Hebr = true, Hang = true, Hani = true, Hira = true, Kana = true,
+                    Bopo = true, Zyyy = true}
 
 -- The characters that end a run of text looked up for its breaks, besides
 -- ASCII: white space, and the zero width space and soft hyphen, which are
@@ -70,8 +70,8 @@ local function script_of(code) return tostring(hb.unicode.script(code)) end
 -- Whether a character belongs to the cluster before it: marks, joiners and
 -- selectors, what a joiner joins, emoji modifiers and tags, and the second
 -- of a pair of regional indicators (a flag).
-local function continues(code, script, previous, pairs_before)
-  if script == "Zinh" or previous == kJoiner then return true end
+local function continues(code, script, mark, previous, pairs_before)
+  if mark or script == "Zinh" or previous == kJoiner then return true end
   if (code >= 0x1F3FB and code <= 0x1F3FF) or (code >= 0xE0020 and code <= 0xE007F) then return true end
   if code >= 0x1F1E6 and code <= 0x1F1FF and previous >= 0x1F1E6 and previous <= 0x1F1FF then
     return pairs_before % 2 == 1
@@ -215,6 +215,16 @@ function text.set_up(fonts, reports, locale, break_list)
     end
   end
 
+  -- Whether a character is a mark, by the Unicode data that luaotfload
+  -- ships, read the first time that a character past Latin-1 asks.
+  local categories = nil
+  local function is_mark(code)
+    if code < 0x300 then return false end
+    categories = categories or require("luaotfload-characters")
+    local category = (categories[code] or {}).category
+    return category == "mn" or category == "mc" or category == "me"
+  end
+
   -- The clusters of the list's characters that no font has set yet: runs of
   -- glyph nodes, each with its codes, script and the word it is in.
   local function clusters_of(head)
@@ -225,7 +235,7 @@ function text.set_up(fonts, reports, locale, break_list)
       if code then
         local own = script_of(code)
         if code >= 0x1F1E6 and code <= 0x1F1FF then regional = regional + 1 else regional = 0 end
-        if current and previous and continues(code, own, previous, regional - 1) then
+        if current and previous and continues(code, own, is_mark(code), previous, regional - 1) then
           current.nodes[#current.nodes + 1] = n
           current.codes[#current.codes + 1] = code
         else
@@ -426,7 +436,9 @@ function text.set_up(fonts, reports, locale, break_list)
       if before.word == cluster.word and next_to == first then
         local value = nil
         local after = before.codes[#before.codes]
-        if cluster.opportunity then
+        -- Korean words break at spaces, between their syllables only where
+        -- they must.
+        if cluster.opportunity and not (before.own == "Hang" and cluster.own == "Hang") then
           value = 0
         elseif after == 0x2D then
           value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
