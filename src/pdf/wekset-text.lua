@@ -31,6 +31,10 @@ local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
 local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = true, Cher = true,
                     Ethi = true, Hebr = true, Hang = true, Hani = true, Hira = true, Kana = true,
                     Bopo = true, Zyyy = true}
+-- The scripts whose letters join, which a break point would pull apart
+-- before HarfBuzz shapes them: a word of theirs that is wider than its box
+-- breaks at a discretionary, which luaotfload shapes across.
+local kJoining = {Arab = true, Syrc = true, Nkoo = true, Mong = true}
 
 -- The characters that end a run of text looked up for its breaks, besides
 -- ASCII: white space, and the zero width space and soft hyphen, which are
@@ -444,6 +448,10 @@ function text.set_up(fonts, reports, locale, break_list)
           value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
         elseif kSeparable[before.script] and kSeparable[cluster.script] then
           value = (addresses[cluster.word] and kAddressBreak[after]) and kInAddress or kAnywhere
+        elseif kJoining[cluster.script] and before.script == cluster.script then
+          local disc = node.new(kDisc)
+          disc.penalty = kAnywhere
+          head = node.insert_before(head, first, disc)
         end
         if value then
           local penalty = node.new(kPenalty)
