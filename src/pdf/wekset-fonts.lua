@@ -22,9 +22,14 @@ end
 -- The OpenType tags of the scripts whose HarfBuzz names differ from their
 -- ISO 15924 codes in more than case; the others are those codes in lower
 -- case. luaotfload's default script, "dflt", would leave HarfBuzz without
--- the shaper of Indic, Arabic or Thai text.
+-- the shaper of Indic, Arabic or Thai text; and luaotfload takes the fonts'
+-- lookups of the tag it is given, so the Indic scripts and Myanmar take the
+-- tags of their fonts' second versions, whose lookups make conjuncts such
+-- as Bengali's ঞ্চ.
 local kScriptTags = {Zyyy = "dflt", Zinh = "dflt", Zzzz = "dflt", Hira = "kana", Hrkt = "kana",
-                     Laoo = "lao ", Yiii = "yi  ", Nkoo = "nko ", Vaii = "vai "}
+                     Laoo = "lao ", Yiii = "yi  ", Nkoo = "nko ", Vaii = "vai ", Deva = "dev2",
+                     Beng = "bng2", Guru = "gur2", Gujr = "gjr2", Orya = "ory2", Taml = "tml2",
+                     Telu = "tel2", Knda = "knd2", Mlym = "mlm2", Mymr = "mym2"}
 
 local function script_tag(script)
   return (kScriptTags[script] or script:lower()):gsub(" ", "")
