@@ -55,6 +55,15 @@ local function package_of(code, script)
   return nil
 end
 
+-- The characters that choose among a font's forms of the one before them
+-- or join it to the next (joiners, variation selectors, tags): no font is
+-- chosen for them, and HarfBuzz sets them invisible in any.
+local function selector(code)
+  return code == 0x200C or code == 0x200D or (code >= 0x2060 and code <= 0x2064) or code == 0xFEFF or
+    (code >= 0xFE00 and code <= 0xFE0F) or (code >= 0x180B and code <= 0x180F) or
+    (code >= 0xE0000 and code <= 0xE0FFF)
+end
+
 -- A private-use character means what its font says it means: it is never
 -- taken from another font.
 local function private(code)
@@ -126,7 +135,7 @@ end
 
 function fonts.set_up(listing)
   local define = luaotfload.define_font
-  local self = {}
+  local self = {emoji_code = emoji_code, selector = selector}
   local faces = read_listing(listing)
   local latin = {}  -- the code points that Latin Modern has
   local loaded = {}  -- font ids by request and size
@@ -170,9 +179,9 @@ function fonts.set_up(listing)
       if covers(face.ranges, codes[1]) then
         local all = true
         for i = 2, #codes do
-          if not covers(face.ranges, codes[i]) then all = false break end
+          if not selector(codes[i]) and not covers(face.ranges, codes[i]) then all = false break end
         end
-        local score = rank(face, han, emoji)
+        local score = rank(face, han, emoji, script)
         if (all and not whole) or (all == whole and (not best_score or score > best_score)) then
           best, best_score, whole = face, score, all
         end

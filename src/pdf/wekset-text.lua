@@ -72,10 +72,11 @@ local kScriptLanguage = {Grek = "el", Cyrl = "ru", Armn = "hy", Geor = "ka", Eth
 local function script_of(code) return tostring(hb.unicode.script(code)) end
 
 -- Whether a character belongs to the cluster before it: marks, joiners and
--- selectors, what a joiner joins, emoji modifiers and tags, and the second
--- of a pair of regional indicators (a flag).
-local function continues(code, script, mark, previous, pairs_before)
-  if mark or script == "Zinh" or previous == kJoiner then return true end
+-- selectors, an emoji that a joiner joins to the one before, emoji
+-- modifiers and tags, and the second of a pair of regional indicators (a
+-- flag).
+local function continues(code, script, mark, emoji, previous, pairs_before)
+  if mark or script == "Zinh" or (previous == kJoiner and emoji) then return true end
   if (code >= 0x1F3FB and code <= 0x1F3FF) or (code >= 0xE0020 and code <= 0xE007F) then return true end
   if code >= 0x1F1E6 and code <= 0x1F1FF and previous >= 0x1F1E6 and previous <= 0x1F1FF then
     return pairs_before % 2 == 1
@@ -147,6 +148,11 @@ function text.set_up(fonts, reports, locale, break_list)
   -- when the box is unpacked into a paragraph, so that they are not again:
   -- the font they were in before, Latin Modern at their size.
   local prepared = luatexbase.new_attribute("wekset@prepared")
+  -- Set on the characters of a cluster that lost selectors its font does
+  -- not know: which of the texts below is the cluster's as written, which
+  -- the PDF gives for it.
+  local selected = luatexbase.new_attribute("wekset@selected")
+  local selections = {}
   Babel.attr_dir = direction
 
   local language = (locale or ""):match("^(%a%a%a?)[_.@]") or (locale or ""):match("^(%a%a%a?)$") or "en"
@@ -239,7 +245,8 @@ function text.set_up(fonts, reports, locale, break_list)
       if code then
         local own = script_of(code)
         if code >= 0x1F1E6 and code <= 0x1F1FF then regional = regional + 1 else regional = 0 end
-        if current and previous and continues(code, own, is_mark(code), previous, regional - 1) then
+        local mark = is_mark(code) or fonts.selector(code)
+        if current and previous and continues(code, own, mark, fonts.emoji_code(code), previous, regional - 1) then
           current.nodes[#current.nodes + 1] = n
           current.codes[#current.codes + 1] = code
         else
@@ -306,10 +313,37 @@ function text.set_up(fonts, reports, locale, break_list)
     return head
   end
 
+  -- A selector that the cluster's font does not know selects nothing in it,
+  -- and HarfBuzz would set it invisible; luaotfload would draw the font's
+  -- box for a missing glyph beside it. It is left out, and the cluster's
+  -- text as written goes with the glyphs that stay, with the pending text of
+  -- selectors before it that had no glyph to go with; the text still
+  -- pending is returned.
+  local function drop_selectors(head, one, pending)
+    local characters = font.getfont(one.font).characters
+    local written = table.move(pending, 1, #pending, 1, {})
+    table.move(one.codes, 1, #one.codes, #written + 1, written)
+    for k = #one.nodes, 1, -1 do
+      local code = one.codes[k]
+      if fonts.selector(code) and not characters[code] then
+        head = remove(head, one.nodes[k])
+        table.remove(one.nodes, k)
+        table.remove(one.codes, k)
+      end
+    end
+    if #one.nodes == 0 then return head, written end
+    if #one.codes < #written then
+      selections[#selections + 1] = written
+      for _, n in ipairs(one.nodes) do node.set_attribute(n, selected, #selections) end
+    end
+    return head, {}
+  end
+
   -- Each cluster in its font; one that no font has is left out.
   local function set_fonts(head, clusters)
     local forms = han_of(clusters)
     local kept = {}
+    local pending = {}
     local i = 1
     while i <= #clusters do
       local cluster = clusters[i]
@@ -336,10 +370,11 @@ function text.set_up(fonts, reports, locale, break_list)
             for _, n in ipairs(one.nodes) do n.font = id end
           end
           one.font = one.nodes[1].font
-          kept[#kept + 1] = one
+          head, pending = drop_selectors(head, one, pending)
+          if #one.nodes > 0 then kept[#kept + 1] = one end
         else
           for _, code in ipairs(one.codes) do
-            if code ~= kJoiner then report_unprintable(code, package) end
+            if not fonts.selector(code) then report_unprintable(code, package) end
           end
           for _, n in ipairs(one.nodes) do head = remove(head, n) end
         end
@@ -471,16 +506,21 @@ function text.set_up(fonts, reports, locale, break_list)
   -- picture; and it is the glyph's only one.
   local properties = node.direct.get_properties_table()
   local function keep_text(head)
-    for n in node.traverse_id(kGlyph, head) do
-      local data = font.getfont(n.font)
-      local own = properties[node.direct.todirect(n)]
-      local base = node.has_attribute(n, prepared)
+    local n = head
+    while n do
+      local data = n.id == kGlyph and font.getfont(n.font)
+      local own = data and properties[node.direct.todirect(n)]
+      local base = data and node.has_attribute(n, prepared)
+      local selection = data and node.has_attribute(n, selected)
       if data and data.hb and data.hb.shared.haspng and own and (own.glyph_info or "") ~= "" and base and
         not own.wekset_text then
         own.luaotfload_startactualtext, own.luaotfload_endactualtext = nil, nil
         own.wekset_text = true
-        local codes = {}
-        for _, code in utf8.codes(own.glyph_info) do codes[#codes + 1] = code end
+        local codes = selections[selection]
+        if not codes then
+          codes = {}
+          for _, code in utf8.codes(own.glyph_info) do codes[#codes + 1] = code end
+        end
         local space = node.copy(n)
         space.font, space.char = base, 0x20
         local back = node.new(kKern)
@@ -491,8 +531,25 @@ function text.set_up(fonts, reports, locale, break_list)
         local last
         head, last = node.insert_after(head, n, node.copy(back))
         head, last = node.insert_after(head, last, node.copy(space))
-        head = node.insert_after(head, last, literal("EMC"))
+        head, n = node.insert_after(head, last, literal("EMC"))
+      elseif selection and not (own and own.wekset_text) then
+        -- The glyphs of a cluster that lost its selectors, with its text.
+        local last = n
+        while last.next and last.next.id == kGlyph and node.has_attribute(last.next, selected) == selection do
+          last = last.next
+        end
+        local glyph = n
+        repeat
+          local key = node.direct.todirect(glyph)
+          properties[key] = properties[key] or {}
+          properties[key].wekset_text = true
+          glyph = glyph.next
+        until glyph == last.next
+        head = node.insert_before(head, n, literal("/Span<</ActualText<FEFF" .. utf16(selections[selection]) ..
+          ">>>BDC"))
+        head, n = node.insert_after(head, last, literal("EMC"))
       end
+      n = n.next
     end
     return head
   end
