@@ -279,7 +279,9 @@ def boxes_of(page):
 
 
 def comparable(text, form="NFC"):
-    return unicodedata.normalize(form, "".join(text.split()))
+    """The text without white space, and without soft hyphens, which show
+    only as the hyphen at a line's end."""
+    return unicodedata.normalize(form, "".join(text.split())).replace("\u00ad", "")
 
 
 def check_day(events, lines, places=frozenset()):

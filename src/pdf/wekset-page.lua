@@ -34,6 +34,13 @@ local kLineMark = "@WEKSET_LINE_MARK@"  -- written by the build
 local kDayMark = "%" .. string.rep(".", 30)
 local kMessage = "\\def\\message{\\vbox{{"
 
+-- The characters that TeX cannot take from a string as they are: a zero
+-- width no-break space, which LaTeX ignores as a byte order mark, and the
+-- replacement character, which LuaTeX takes for a fault in the string's
+-- UTF-8, given to TeX by their numbers; and a soft hyphen, which LaTeX's
+-- own definition of it turns into a paragraph's end, given as TeX's own.
+local kAsCharacters = {["\u{FEFF}"] = "\\char65279 ", ["\u{FFFD}"] = "\\char65533 ", ["\u{AD}"] = "\\-"}
+
 local function clamp(value, low, high) return math.max(low, math.min(high, value)) end
 
 -- The events of a day's text as the grid writes it: its entries are joined,
@@ -189,6 +196,9 @@ function page.set_up(text, reports)
         if name then self.title = {name = name} end
       end
     end
+    -- LuaTeX takes a replacement character in its input for a fault in the
+    -- file's UTF-8; by its number it is the character.
+    if line:find("\xEF\xBF\xBD", 1, true) then return (line:gsub("\xEF\xBF\xBD", "^^^^fffd")) end
     return nil
   end
   luatexbase.add_to_callback("process_input_buffer", read_line, "wekset.page.read_line")
@@ -356,7 +366,7 @@ function page.set_up(text, reports)
   -- The event, by its number, as the macro \wekset@event, read with the
   -- document's catcodes: so a TeX error in it is shown at its day's line.
   function self.take_event(i)
-    token.set_macro("wekset@event", self.events[i])
+    token.set_macro("wekset@event", (self.events[i]:gsub(utf8.charpattern, kAsCharacters)))
   end
 
   -- Sets the day's text into \wekset@box at the size: all its events, or as

@@ -14,9 +14,10 @@ require("babel-bidi-basic.lua")  -- Babel.bidi and Babel.characters
 local kGlyph, kGlue, kDisc = node.id("glyph"), node.id("glue"), node.id("disc")
 local kPenalty, kWhatsit, kLocalPar = node.id("penalty"), node.id("whatsit"), node.id("local_par")
 local kKern = node.id("kern")
--- The subtypes of a discretionary that TeX made after an explicit hyphen,
--- and that hyphenation made.
-local kAutomaticDisc, kRegularDisc = 2, 3
+-- The subtypes of a discretionary: one written as \-, as a soft hyphen is
+-- taken; one that TeX made after an explicit hyphen; one that hyphenation
+-- made, as a new one is unless told.
+local kExplicitDisc, kAutomaticDisc, kRegularDisc = 1, 2, 3
 local kCharacter = 1  -- a glyph's subtype: a character, not yet a font's glyph
 
 -- Break penalties inside a word: anywhere at a high cost, so that a word
@@ -403,7 +404,7 @@ function text.set_up(fonts, reports, locale, break_list)
         head = node.insert_before(head, n, penalty)
         head = remove(head, n)
       elseif code == kSoftHyphen then
-        local disc = node.new(kDisc)
+        local disc = node.new(kDisc, kExplicitDisc)
         local hyphen = node.copy(n)
         hyphen.char = 0x2D
         disc.pre = hyphen
