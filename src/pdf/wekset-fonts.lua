@@ -98,10 +98,14 @@ end
 
 -- How well an installed font suits text beside Latin Modern: Noto first,
 -- serif before sans, the plain design before its mono, UI and display
--- variants. For Han, the font of the wanted forms ("JP", "KR", "SC", "TC").
-local function rank(face, han, emoji)
+-- variants. For Han, the font of the wanted forms ("JP", "KR", "SC", "TC");
+-- for the scripts of the rest of the world, never a CJK font, whose Greek
+-- and Cyrillic lack letters that the Noto of their own has.
+local kEastAsian = {Hani = true, Hira = true, Kana = true, Hang = true, Bopo = true}
+local function rank(face, han, emoji, script)
   local family = face.family
   local score = 0
+  if family:find(" CJK ") and not kEastAsian[script] then score = score - 32 end
   if family:find("^Noto ") then score = score + 16 end
   if emoji and family:find("Emoji") then score = score + 64 end
   if han and family:find(" CJK " .. han .. "$") then score = score + 32 end
@@ -172,7 +176,7 @@ function fonts.set_up(listing)
 
   -- The installed face best for a cluster of characters: one that has them
   -- all, or else one that has the first; nil if none does.
-  local function face_for(codes, han, emoji)
+  local function face_for(codes, han, emoji, script)
     local best, best_score, whole = nil, nil, false
     for _, face in ipairs(faces) do
       face.ranges = face.ranges or ranges_of(face.charset)
@@ -204,14 +208,18 @@ function fonts.set_up(listing)
     for _, code in ipairs(codes) do
       if emoji_code(code) or code == 0xFE0F then emoji = true end
     end
-    local plain = not emoji
+    -- Latin Modern places no marks: a letter with a mark that it has no
+    -- letter for, as Ọ̀, is set in a font that does.
+    local plain, letters = not emoji, 0
     for _, code in ipairs(codes) do
-      if not latin[code] then plain = false break end
+      if not selector(code) then letters = letters + 1 end
+      if not latin[code] and not selector(code) then plain = false break end
     end
+    if letters > 1 then plain = false end
     if plain then return false end
     if private(codes[1]) then return nil end
-    local key = table.concat(codes, ",") .. ":" .. (han or "")
-    if chosen[key] == nil then chosen[key] = face_for(codes, han, emoji) or false end
+    local key = table.concat(codes, ",") .. ":" .. (han or "") .. ":" .. script
+    if chosen[key] == nil then chosen[key] = face_for(codes, han, emoji, script) or false end
     local face = chosen[key]
     if not face then return nil, package_of(codes[1], script) end
     return load(string.format("[%s](%d):mode=harf;script=%s", face.file, face.index, script_tag(script)), size)

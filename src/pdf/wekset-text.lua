@@ -36,6 +36,9 @@ local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = t
 -- before HarfBuzz shapes them: a word of theirs that is wider than its box
 -- breaks at a discretionary, which luaotfload shapes across.
 local kJoining = {Arab = true, Syrc = true, Nkoo = true, Mong = true}
+-- The scripts of characters that take the script of the text around them.
+local kCommon = {Zyyy = true, Zinh = true}
+
 
 -- The characters that end a run of text looked up for its breaks, besides
 -- ASCII: white space, and the zero width space and soft hyphen, which are
@@ -50,7 +53,7 @@ local kAddressBreak = {}
 for _, code in utf8.codes("/.-_?&=@:#") do kAddressBreak[code] = true end
 
 -- The hyphenation patterns of each language, by the first part of a
--- locale's name; and the script that they are for, where it is not Latin.
+-- locale's name; and the script of each that is not written in Latin.
 local kPatterns = {de = "de-1996", fr = "fr", es = "es", it = "it", nl = "nl", pt = "pt", pl = "pl",
                    cs = "cs", sk = "sk", sv = "sv", da = "da", nb = "nb", nn = "nn", fi = "fi",
                    hu = "hu", tr = "tr", ro = "ro", hr = "hr", sl = "sl", et = "et", lt = "lt",
@@ -348,23 +351,41 @@ function text.set_up(fonts, reports, locale, break_list)
     local i = 1
     while i <= #clusters do
       local cluster = clusters[i]
-      -- The codes of the whole run of a script that shapes across clusters.
+      -- The codes of the whole run of a script that shapes across clusters,
+      -- or of a word of another script but Latin, which Latin Modern has a
+      -- few letters of: a word is in one font.
       local last = i
-      if not kSeparable[cluster.script] then
+      if cluster.script ~= "Latn" and not kCommon[cluster.script] then
         while clusters[last + 1] and clusters[last + 1].script == cluster.script and
           clusters[last + 1].nodes[1].prev == clusters[last].nodes[#clusters[last].nodes] do
           last = last + 1
         end
       end
+      -- The run's font is chosen for its letters: punctuation and digits
+      -- (as ":" or "." beside Arabic) take it where it has them, and else a
+      -- font of their own, so that a font that lacks them does not give the
+      -- whole run to another.
       local codes = {}
       for k = i, last do
-        for _, code in ipairs(clusters[k].codes) do codes[#codes + 1] = code end
+        if not kCommon[clusters[k].own] then
+          for _, code in ipairs(clusters[k].codes) do codes[#codes + 1] = code end
+        end
+      end
+      local run_font = nil
+      if last > i and #codes > 0 then
+        run_font = fonts.font_for(codes, cluster.script, font.getfont(cluster.nodes[1].font).size, forms)
       end
       for k = i, last do
         local one = clusters[k]
         local size = font.getfont(one.nodes[1].font).size
-        local id, package = fonts.font_for(last > i and codes or one.codes, one.script, size, forms)
-        if id == nil and last > i then id, package = fonts.font_for(one.codes, one.script, size, forms) end
+        local id, package = run_font, nil
+        if id and kCommon[one.own] then
+          local characters = font.getfont(id).characters
+          for _, code in ipairs(one.codes) do
+            if not characters[code] and not fonts.selector(code) then id = nil break end
+          end
+        end
+        if id == nil then id, package = fonts.font_for(one.codes, one.script, size, forms) end
         if id ~= nil then
           one.base = one.nodes[1].font
           if id then
