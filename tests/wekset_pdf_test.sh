@@ -278,6 +278,34 @@ case $name in
     printf 'ภาษาไทย\377ภาษาไทย\000東京。 ภาษาไทย abc' | "$build/wekset-breaks" > breaks.txt ||
       fail "wekset-breaks failed"
     [ "$(cat breaks.txt)" = "$(printf 'ภาษาไทย\t4\n東京。\t1')" ] || fail "wekset-breaks wrote: $(cat breaks.txt)"
+    # Characters that are not letters: a zero width no-break space and a
+    # replacement character, which TeX cannot take as they stand; soft
+    # hyphens, a hyphen where the line breaks; a variation selector and a
+    # tag that the font has no form for, set invisible; emoji forms asked
+    # for by U+FE0F. Each copies from the PDF as written, and none draws a
+    # box for a missing glyph. Greek and Cyrillic in one font a word.
+    zwnbsp=$(printf '\357\273\277') replacement=$(printf '\357\277\275') shy=$(printf '\302\255')
+    selected="葛$(printf '\363\240\204\200')飾区" tagged="x$(printf '\363\240\201\201')y"
+    printf '%s\n' '2008/02/03 01 06' -2008/02 "03 a${zwnbsp}b a${replacement}b" \
+      "04 incom${shy}prehen${shy}sibilities" "05 $selected $tagged" '06 I ❤️ NY ☀️' \
+      '07 Ελληνικά: Συνάντηση Українська: Києві' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    expect_legible --shaped 2008/02/03 --shaped 2008/02/05 --shaped 2008/02/06
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for word in "a${zwnbsp}b" "a${replacement}b" "$selected" "$tagged" ❤️ ☀️; do
+      grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"
+    done
+    pdftotext -raw wek.pdf - | grep -q -x 'incom-' || fail "no hyphen at the soft hyphen: $(pdftotext -raw wek.pdf -)"
+    "$tests/pdf_glyphs.py" wek.pdf Ελληνικά Συνάντηση Українська Києві --pictures ❤️ ☀️ > glyphs.txt ||
+      fail "$(cat glyphs.txt)"
+    # Text in \textbf and \textit, in the fonts that LaTeX chooses, has fonts
+    # for what they lack, and is set at the day's size.
+    printf '%s\n' '2008/02/03 01 06' -2008/02 '03 \textbf{ภาษา} \textit{日本語}' > calendar.txt
+    expect_pdf "2008/02/03 01 06" 1 ''
+    text=$(pdftotext wek.pdf - | tr '\n' ' ')
+    for word in ภาษา 日本語; do
+      grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"
+    done
     # Han characters in the forms of the line's language, or the locale's.
     printf '2008/02\n-2008/02\n18 東京 ひらがな\n' > calendar.txt
     expect_pdf "2008/02" 1 ''

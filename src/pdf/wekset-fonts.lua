@@ -232,11 +232,15 @@ function fonts.set_up(listing)
   end
 
   -- The document's own font names, at their sizes, become Latin Modern; so
-  -- does "wekset-text", the name that the day boxes use.
+  -- does "wekset-text", the name that the day boxes use. The Latin Modern
+  -- that LaTeX chooses for \textbf, \textit and their like is this module's
+  -- too, so that the text set in it has fonts for what it lacks.
   luatexbase.remove_from_callback("define_font", "luaotfload.define_font")
   luatexbase.add_to_callback("define_font", function(name, size, id)
     local kind, design = name:match("^(cmssbx)(%d+)$")
     if not kind then kind, design = name:match("^(cmr)(%d+)$") end
+    local chosen = name:match("^%[(lm%a+%d+%-%a+)%]")
+    if chosen then return latin_modern(chosen .. ".otf", size, id) end
     if not kind and name ~= "wekset-text" then return define(name, size, id) end
     if size < 0 then size = math.floor(tonumber(design or 10) * 65536 * -size / 1000 + 0.5) end
     return latin_modern(kind == "cmssbx" and "lmsans10-bold.otf" or roman(size / 65536), size, id)
