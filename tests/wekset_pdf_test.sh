@@ -260,12 +260,12 @@ case $name in
     expect_legible --shaped 2008/02/03 --shaped 2008/02/04 --shaped 2008/02/06 --shaped 2008/02/07 \
       --shaped 2008/02/08 --shaped 2008/02/09
     # Long words hyphenated by the patterns of their script's language, Latin
-    # by the locale's, shaped whole on either side of the hyphen; Hebrew and
-    # Arabic words, which have none, broken where they must, in a line of
-    # Latin too, and Arabic words that fit still shaped as HarfBuzz shapes
-    # them, though they could break.
+    # by the locale's, shaped whole on either side of the hyphen; Sinhala,
+    # Hebrew and Arabic words, which have none, broken where they must, in a
+    # line of Latin too, and Arabic words that fit still shaped as HarfBuzz
+    # shapes them, though they could break.
     printf '%s\n' '2008/02/03 01 06' -2008/02 '03 अन्तर्राष्ट्रीयकरण विश्वविद्यालय' \
-      '04 பல்கலைக்கழகம் ஒருங்கிணைப்பாளர்' '05 വിദ്യാഭ്യാസമന്ത്രാലയം' \
+      '04 பல்கலைக்கழகம் ஒருங்கிணைப்பாளர்' '05 വിദ്യാഭ്യാസമന്ത്രാലയം' '05 ශ්‍රීලංකාප්‍රජාතාන්ත්‍රිකසමාජවාදී' \
       '06 বিশ্ববিদ্যালয়ের আন্তর্জাতিকীকরণ' '07 Ուսումնասիրություն საქართველოს' \
       '08 Gesellschaftsvertrag Zusammenarbeitsvereinbarung' '09 פגישהעםהמנהלתהחדשהשלהמחלקה' \
       '09 Meeting פגישהעםהמנהלתהחדשהשלהמחלקה today' '07 الاجتماعالسنويللجمعيةالعموميةللشركة' '07 اجتماع الفريق' > calendar.txt

@@ -1,11 +1,12 @@
 -- How text is set on wekset's pages, before HarfBuzz shapes it: each cluster
 -- of characters in a font that has it, with the script it is shaped as;
 -- words hyphenated by the patterns of their language; break points where
--- ICU finds them in text without spaces, and inside long words and
--- addresses, never inside a cluster or a word of a script that shapes
--- across its letters; each line ordered by the Unicode
--- Bidirectional Algorithm (babel's), right to left where its first strong
--- letter is; and a character that no font has left out and reported.
+-- ICU finds them between spaces, and inside long words and addresses, never
+-- inside a cluster, and in a script that HarfBuzz shapes across its letters
+-- only at discretionaries, which luaotfload shapes across; each line
+-- ordered by the Unicode Bidirectional Algorithm (babel's), right to left
+-- where its first strong letter is; and a character that no font has left
+-- out and reported.
 local text = {}
 
 local hb = require("luaharfbuzz")
@@ -32,10 +33,6 @@ local kZeroWidthSpace, kSoftHyphen, kJoiner = 0x200B, 0x00AD, 0x200D
 local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = true, Cher = true,
                     Ethi = true, Hebr = true, Hang = true, Hani = true, Hira = true, Kana = true,
                     Bopo = true, Zyyy = true}
--- The scripts whose letters join, which a break point would pull apart
--- before HarfBuzz shapes them: a word of theirs that is wider than its box
--- breaks at a discretionary, which luaotfload shapes across.
-local kJoining = {Arab = true, Syrc = true, Nkoo = true, Mong = true}
 -- The scripts of characters that take the script of the text around them.
 local kCommon = {Zyyy = true, Zinh = true}
 
@@ -271,7 +268,8 @@ function text.set_up(fonts, reports, locale, break_list)
     return clusters
   end
 
-  -- Marks the clusters before which ICU breaks a run of text without spaces.
+  -- Marks the clusters before which ICU breaks a run of text between
+  -- spaces, as wekset-pdf had it write them.
   local function mark_opportunities(head, clusters)
     -- By the nodes' numbers: a node's Lua object is made anew each time.
     local todirect = node.direct.todirect
@@ -505,7 +503,11 @@ function text.set_up(fonts, reports, locale, break_list)
           value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
         elseif kSeparable[before.script] and kSeparable[cluster.script] then
           value = (addresses[cluster.word] and kAddressBreak[after]) and kInAddress or kAnywhere
-        elseif kJoining[cluster.script] and before.script == cluster.script then
+        elseif before.script == cluster.script then
+          -- The letters of the other scripts join or are shaped together,
+          -- which a break point would pull apart before HarfBuzz shapes
+          -- them: a word of theirs that is wider than its box breaks at a
+          -- discretionary, which luaotfload shapes across.
           local disc = node.new(kDisc)
           disc.penalty = kAnywhere
           head = node.insert_before(head, first, disc)
