@@ -492,7 +492,11 @@ def main():
             words = [word for _, word in content]
             for i, word in enumerate(words):
                 for other in words[i + 1:]:
-                    if word.rect.intersects(other.rect):
+                    # The runs of one word in two directions, or two fonts,
+                    # abut on their baseline; TeX sets no two words so.
+                    abut = abs(word.baseline - other.baseline) < 0.5 and \
+                        min(word.rect.x1, other.rect.x1) - max(word.rect.x0, other.rect.x0) < 0.5
+                    if word.rect.intersects(other.rect) and not abut:
                         problems.append("page %d: %s and %s overlap" % (number, word, other))
             # A weekday box holds its name alone; a day box its number, a
             # month label maybe, then the day's text.

@@ -282,20 +282,24 @@ case $name in
     # replacement character, which TeX cannot take as they stand; soft
     # hyphens, a hyphen where the line breaks; a variation selector and a
     # tag that the font has no form for, set invisible; emoji forms asked
-    # for by U+FE0F. Each copies from the PDF as written, and none draws a
-    # box for a missing glyph. Greek and Cyrillic in one font a word.
+    # for by U+FE0F; a Persian zero width non-joiner. Each copies from the
+    # PDF as written, and none draws a box for a missing glyph. Greek and
+    # Cyrillic in one font a word; Arabic in an address in its line's font.
     zwnbsp=$(printf '\357\273\277') replacement=$(printf '\357\277\275') shy=$(printf '\302\255')
     selected="葛$(printf '\363\240\204\200')飾区" tagged="x$(printf '\363\240\201\201')y"
     printf '%s\n' '2008/02/03 01 06' -2008/02 "03 a${zwnbsp}b a${replacement}b" \
       "04 incom${shy}prehen${shy}sibilities" "05 $selected $tagged" '06 I ❤️ NY ☀️' \
-      '07 Ελληνικά: Συνάντηση Українська: Києві' > calendar.txt
+      '07 Ελληνικά: Συνάντηση Українська: Києві' '08 نشست هیئت‌مدیره' '09 البريد: info@شركة.السعودية' \
+      > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
-    expect_legible --shaped 2008/02/03 --shaped 2008/02/05 --shaped 2008/02/06
+    expect_legible --shaped 2008/02/03 --shaped 2008/02/05 --shaped 2008/02/06 --shaped 2008/02/08 \
+      --shaped 2008/02/09
     text=$(pdftotext wek.pdf - | tr '\n' ' ')
-    for word in "a${zwnbsp}b" "a${replacement}b" "$selected" "$tagged" ❤️ ☀️; do
+    for word in "a${zwnbsp}b" "a${replacement}b" "$selected" "$tagged" ❤️ ☀️ هیئت‌مدیره; do
       grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"
     done
     pdftotext -raw wek.pdf - | grep -q -x 'incom-' || fail "no hyphen at the soft hyphen: $(pdftotext -raw wek.pdf -)"
+    [ "$(pdffonts wek.pdf | grep -c Arabic)" = 1 ] || fail "Arabic in more than one font: $(pdffonts wek.pdf)"
     "$tests/pdf_glyphs.py" wek.pdf Ελληνικά Συνάντηση Українська Києві --pictures ❤️ ☀️ > glyphs.txt ||
       fail "$(cat glyphs.txt)"
     # Text in \textbf and \textit, in the fonts that LaTeX chooses, has fonts

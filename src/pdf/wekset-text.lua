@@ -150,8 +150,8 @@ function text.set_up(fonts, reports, locale, break_list)
   -- the font they were in before, Latin Modern at their size.
   local prepared = luatexbase.new_attribute("wekset@prepared")
   -- Set on the characters of a cluster that lost selectors its font does
-  -- not know: which of the texts below is the cluster's as written, which
-  -- the PDF gives for it.
+  -- not know, and on a selector that it knows: which of the texts below is
+  -- theirs as written, which the PDF gives for them.
   local selected = luatexbase.new_attribute("wekset@selected")
   local selections = {}
   Babel.attr_dir = direction
@@ -320,7 +320,7 @@ function text.set_up(fonts, reports, locale, break_list)
   -- box for a missing glyph beside it. It is left out, and the cluster's
   -- text as written goes with the glyphs that stay, with the pending text of
   -- selectors before it that had no glyph to go with; the text still
-  -- pending is returned.
+  -- pending is returned. The text goes in /ActualText, by the attribute.
   local function drop_selectors(head, one, pending)
     local characters = font.getfont(one.font).characters
     local written = table.move(pending, 1, #pending, 1, {})
@@ -337,6 +337,15 @@ function text.set_up(fonts, reports, locale, break_list)
     if #one.codes < #written then
       selections[#selections + 1] = written
       for _, n in ipairs(one.nodes) do node.set_attribute(n, selected, #selections) end
+    else
+      -- A selector that the font knows HarfBuzz sets as an invisible glyph,
+      -- which gives back no text of its own: it is given its character.
+      for k, n in ipairs(one.nodes) do
+        if fonts.selector(one.codes[k]) then
+          selections[#selections + 1] = {one.codes[k]}
+          node.set_attribute(n, selected, #selections)
+        end
+      end
     end
     return head, {}
   end
@@ -557,10 +566,15 @@ function text.set_up(fonts, reports, locale, break_list)
         head, last = node.insert_after(head, last, node.copy(space))
         head, n = node.insert_after(head, last, literal("EMC"))
       elseif selection and not (own and own.wekset_text) then
-        -- The glyphs of a cluster that lost its selectors, with its text.
-        local last = n
-        while last.next and last.next.id == kGlyph and node.has_attribute(last.next, selected) == selection do
-          last = last.next
+        -- The glyphs of a cluster that lost its selectors, or a selector's
+        -- own, and the kerns that place them, with their text.
+        local last, probe = n, n.next
+        while probe and (probe.id == kKern or probe.id == kGlyph) do
+          if probe.id == kGlyph then
+            if node.has_attribute(probe, selected) ~= selection then break end
+            last = probe
+          end
+          probe = probe.next
         end
         local glyph = n
         repeat
