@@ -37,8 +37,8 @@ local kMessage = "\\def\\message{\\vbox{{"
 -- The characters that TeX cannot take from a string as they are: a zero
 -- width no-break space, which LaTeX ignores as a byte order mark, and the
 -- replacement character, which LuaTeX takes for a fault in the string's
--- UTF-8, given to TeX by their numbers; and a soft hyphen, which LaTeX's
--- own definition of it turns into a paragraph's end, given as TeX's own.
+-- UTF-8, given to TeX by their numbers; and a soft hyphen, which as
+-- LaTeX's active character cut the paragraph there, given as TeX's \-.
 local kAsCharacters = {["\u{FEFF}"] = "\\char65279 ", ["\u{FFFD}"] = "\\char65533 ", ["\u{AD}"] = "\\-"}
 
 local function clamp(value, low, high) return math.max(low, math.min(high, value)) end

@@ -512,11 +512,12 @@ function text.set_up(fonts, reports, locale, break_list)
           value = addresses[cluster.word] and kInAddress or tex.exhyphenpenalty
         elseif kSeparable[before.script] and kSeparable[cluster.script] then
           value = (addresses[cluster.word] and kAddressBreak[after]) and kInAddress or kAnywhere
-        elseif before.script == cluster.script then
+        elseif before.script == cluster.script and before.nodes[#before.nodes].next == first then
           -- The letters of the other scripts join or are shaped together,
           -- which a break point would pull apart before HarfBuzz shapes
           -- them: a word of theirs that is wider than its box breaks at a
-          -- discretionary, which luaotfload shapes across.
+          -- discretionary, which luaotfload shapes across, where hyphenation
+          -- made none.
           local disc = node.new(kDisc)
           disc.penalty = kAnywhere
           head = node.insert_before(head, first, disc)

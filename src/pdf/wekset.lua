@@ -7,7 +7,7 @@ local wekset = {}
 -- The fonts that wekset-pdf lists from fontconfig, in TeX's directory.
 local kFontList = "wekset-fonts.txt"
 
--- Where lines may break inside the runs of text without spaces, which
+-- Where lines may break inside the runs of text between spaces, which
 -- wekset-pdf asks ICU for, in TeX's directory.
 local kBreakList = "wekset-breaks.txt"
 
