@@ -5,7 +5,7 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 36
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -89,7 +89,7 @@ fuzz:
 	  -DWEKSET_WERROR=ON -DWEKSET_FUZZ=ON -DWEKSET_TESTS=OFF -DWEKSET_ICS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/ics-corpus $(FUZZ_BUILD)/ics-structure-corpus \
-	  $(FUZZ_BUILD)/ics-rule-corpus
+	  $(FUZZ_BUILD)/ics-rule-corpus $(FUZZ_BUILD)/breaks-corpus
 	$(FUZZ_BUILD)/pipeline_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 3 )) -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/corpus $(CURDIR)/tests/fuzz/corpus
 	$(FUZZ_BUILD)/run_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 6 )) \
@@ -100,8 +100,10 @@ fuzz:
 	  $(CURDIR)/$(FUZZ_BUILD)/ics-corpus $(CURDIR)/tests/fuzz/ics_corpus
 	$(FUZZ_BUILD)/ics_structure_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 6 )) -timeout=3 \
 	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/ics-structure-corpus
+	$(FUZZ_BUILD)/breaks_fuzzer -max_total_time=$$(( $(FUZZ_SECONDS) / 12 )) -timeout=3 \
+	  -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/breaks-corpus
 	$(FUZZ_BUILD)/ics_rule_fuzzer -timeout=3 -print_final_stats=1 \
-	  -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) / 3 - 3 * ($(FUZZ_SECONDS) / 6) )) \
+	  -max_total_time=$$(( $(FUZZ_SECONDS) - $(FUZZ_SECONDS) / 3 - 3 * ($(FUZZ_SECONDS) / 6) - $(FUZZ_SECONDS) / 12 )) \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(CURDIR)/$(FUZZ_BUILD)/ics-rule-corpus
 
 # Installs the program and its manual page under $(DESTDIR)$(PREFIX).
