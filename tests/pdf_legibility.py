@@ -371,17 +371,25 @@ def right_to_left(text):
 
 
 def paragraph_direction(text):
+    """That of the first strong letter outside an isolate."""
+    isolated = 0
     for c in text:
         kind = unicodedata.bidirectional(c)
-        if kind in ("L", "R", "AL"):
+        if kind in ("LRI", "RLI", "FSI"):
+            isolated += 1
+        elif kind == "PDI":
+            isolated = max(0, isolated - 1)
+        elif kind in ("L", "R", "AL") and not isolated:
             return "L" if kind == "L" else "R"
     return "L"
 
 
-def check_visual_order(paragraphs, lines):
+def check_visual_order(paragraphs, lines, directions):
     """Whether each line that holds right-to-left letters shows, left to
     right, what the Unicode Bidirectional Algorithm makes of its part of its
-    paragraph; lines are (characters left to right) in order down the box."""
+    paragraph, in the paragraph's direction; lines are (characters left to
+    right) in order down the box."""
+    directions = [d for p, d in zip(paragraphs, directions) if p.strip()]
     paragraphs = [p for p in paragraphs if p.strip()]
     index, rest = 0, paragraphs[0] if paragraphs else ""
     for shown in lines:
@@ -390,7 +398,7 @@ def check_visual_order(paragraphs, lines):
             rest = paragraphs[index] if index < len(paragraphs) else ""
         if index >= len(paragraphs):
             return "shows %r after its text" % shown
-        direction = paragraph_direction(paragraphs[index])
+        direction = directions[index]
         matched = False
         # The line's part of its paragraph, with a hyphen that the line
         # breaker added at its end, or none.
@@ -403,7 +411,7 @@ def check_visual_order(paragraphs, lines):
                 length = len(shown)
             count, end = 0, 0
             while end < len(rest) and count < length:
-                count += not rest[end].isspace()
+                count += not rest[end].isspace() and rest[end] != "\u00ad"
                 end += 1
             part = rest[:end]
             seen = shown if not hyphen else (shown[:-1] if direction == "L" else shown[1:])
@@ -528,6 +536,8 @@ def main():
                 sizes.add(round(word.size, 1))
             events = texts.get(date, [])
             paragraphs = paragraphs_of.get(date, [])
+            # As written: the characters left out may be what sets them.
+            directions = [paragraph_direction(paragraph) for paragraph in paragraphs]
             for character in arguments.left_out:
                 events = [event.replace(character, "") for event in events]
                 paragraphs = [paragraph.replace(character, "") for paragraph in paragraphs]
@@ -565,7 +575,7 @@ def main():
                     baselines.setdefault(line, []).extend(zip(word.lefts, word.text))
                 visual = ["".join(c for _, c in sorted(baselines[line])) for line in sorted(baselines)]
                 if not re.fullmatch(r"\+\d+more", visual[-1] if visual else ""):
-                    trouble = check_visual_order(paragraphs, visual)
+                    trouble = check_visual_order(paragraphs, visual, directions)
             if trouble:
                 problems.append("%s: the box %s" % (date, trouble))
         if len(sizes) > 3:

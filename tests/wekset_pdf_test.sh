@@ -285,15 +285,19 @@ case $name in
     # for by U+FE0F; a Persian zero width non-joiner. Each copies from the
     # PDF as written, and none draws a box for a missing glyph. Greek and
     # Cyrillic in one font a word; Arabic in an address in its line's font.
+    # A right-to-left mark makes its line right to left, and letters in an
+    # isolate do not; the marks themselves are not in the PDF's text.
     zwnbsp=$(printf '\357\273\277') replacement=$(printf '\357\277\275') shy=$(printf '\302\255')
     selected="葛$(printf '\363\240\204\200')飾区" tagged="x$(printf '\363\240\201\201')y"
+    rlm=$(printf '\342\200\217') lri=$(printf '\342\201\246') pdi=$(printf '\342\201\251')
     printf '%s\n' '2008/02/03 01 06' -2008/02 "03 a${zwnbsp}b a${replacement}b" \
-      "04 incom${shy}prehen${shy}sibilities" "05 $selected $tagged" '06 I ❤️ NY ☀️' \
+      "04 incom${shy}prehen${shy}sibilities" "04 ${rlm}abc def" "04 ${lri}abc${pdi} שלום" \
+      "05 $selected $tagged" '06 I ❤️ NY ☀️' \
       '07 Ελληνικά: Συνάντηση Українська: Києві' '08 نشست هیئت‌مدیره' '09 البريد: info@شركة.السعودية' \
       > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
     expect_legible --shaped 2008/02/03 --shaped 2008/02/05 --shaped 2008/02/06 --shaped 2008/02/08 \
-      --shaped 2008/02/09
+      --shaped 2008/02/09 --left-out "$rlm$lri$pdi"
     text=$(pdftotext wek.pdf - | tr '\n' ' ')
     for word in "a${zwnbsp}b" "a${replacement}b" "$selected" "$tagged" ❤️ ☀️ هیئت‌مدیره; do
       grep -q -F -- "$word" <<< "$text" || fail "\"$word\" is not in the PDF's text: $text"

@@ -594,15 +594,23 @@ function text.set_up(fonts, reports, locale, break_list)
   end
 
   -- The order of a line's characters: right to left where its first strong
-  -- letter is, as babel's implementation of the algorithm sets them.
+  -- letter outside an isolate is, as babel's implementation of the
+  -- algorithm sets them.
   local function order(head, paragraph)
-    local rtl = false
+    local rtl, isolated = false, 0
     for n in node.traverse_id(kGlyph, head) do
       local code = node.is_char(n)
-      local class = code and strong(code)
-      if class then
-        rtl = class ~= "l"
-        break
+      -- The letters inside an isolate do not count.
+      if code and code >= 0x2066 and code <= 0x2068 then
+        isolated = isolated + 1
+      elseif code == 0x2069 then
+        isolated = math.max(0, isolated - 1)
+      elseif isolated == 0 then
+        local class = code and strong(code)
+        if class then
+          rtl = class ~= "l"
+          break
+        end
       end
     end
     if paragraph and head.id == kLocalPar then
