@@ -307,7 +307,7 @@ case $name in
     "$tests/pdf_glyphs.py" wek.pdf Ελληνικά Συνάντηση Українська Києві --pictures ❤️ ☀️ > glyphs.txt ||
       fail "$(cat glyphs.txt)"
     # Text in \textbf and \textit, in the fonts that LaTeX chooses, has fonts
-    # for what they lack, and is set at the day's size.
+    # for what they lack.
     printf '%s\n' '2008/02/03 01 06' -2008/02 '03 \textbf{ภาษา} \textit{日本語}' > calendar.txt
     expect_pdf "2008/02/03 01 06" 1 ''
     text=$(pdftotext wek.pdf - | tr '\n' ' ')
