@@ -48,6 +48,7 @@ import unicodedata
 import fitz
 import icu
 from bidi.algorithm import get_display
+from pdf_glyphs import installed_fonts
 
 CLEARANCE = 0.25  # points between a word and a rule or another word
 FLOOR = 6         # the smallest size of event text
@@ -150,18 +151,11 @@ def heading_of(first, last, title, days, months):
 
 
 @functools.lru_cache(maxsize=None)
-def installed_fonts():
-    """The file of each installed font, by PostScript name."""
-    listing = subprocess.run(["fc-list", "--format=%{postscriptname}\t%{file}\n"],
-                             capture_output=True, text=True).stdout
-    return sorted(line.split("\t") for line in listing.splitlines() if line.count("\t") == 1)
-
-
-@functools.lru_cache(maxsize=None)
 def font_file(name):
     """The file of the font that a PDF names, whose name it may cut short."""
-    return next((path for postscript, path in installed_fonts() if postscript == name), None) or \
-        next((path for postscript, path in installed_fonts() if postscript.startswith(name)), None)
+    fonts = sorted(installed_fonts())
+    return next((path for postscript, path, _ in fonts if postscript == name), None) or \
+        next((path for postscript, path, _ in fonts if postscript.startswith(name)), None)
 
 
 @functools.lru_cache(maxsize=None)

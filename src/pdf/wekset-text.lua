@@ -36,7 +36,6 @@ local kSeparable = {Latn = true, Grek = true, Cyrl = true, Armn = true, Geor = t
 -- The scripts of characters that take the script of the text around them.
 local kCommon = {Zyyy = true, Zinh = true}
 
-
 -- The characters that end a run of text looked up for its breaks, besides
 -- ASCII: white space, and the zero width space and soft hyphen, which are
 -- breaks of their own.
@@ -120,6 +119,9 @@ local function literal(data)
   return n
 end
 
+-- The start of a span whose text the PDF gives as these characters.
+local function actual_text(codes) return literal("/Span<</ActualText<FEFF" .. utf16(codes) .. ">>>BDC") end
+
 -- The runs of text and their breaks, as offsets in characters, from a file
 -- of lines each a run, a tab and its offsets; none where it is missing.
 local function read_breaks(path)
@@ -156,7 +158,7 @@ function text.set_up(fonts, reports, locale, break_list)
   local selections = {}
   Babel.attr_dir = direction
 
-  local language = (locale or ""):match("^(%a%a%a?)[_.@]") or (locale or ""):match("^(%a%a%a?)$") or "en"
+  local language = ((locale or "") .. "_"):match("^(%a%a%a?)[_.@]") or "en"
   language = language:lower()
   -- Han characters take the forms of the locale's language where the line
   -- gives no sign of its own.
@@ -550,6 +552,7 @@ function text.set_up(fonts, reports, locale, break_list)
         not own.wekset_text then
         own.luaotfload_startactualtext, own.luaotfload_endactualtext = nil, nil
         own.wekset_text = true
+        node.unset_attribute(n, selected)
         local codes = selections[selection]
         if not codes then
           codes = {}
@@ -559,16 +562,16 @@ function text.set_up(fonts, reports, locale, break_list)
         space.font, space.char = base, 0x20
         local back = node.new(kKern)
         back.kern = -((font.getfont(base).characters[0x20] or {}).width or 0)
-        head = node.insert_before(head, n, literal("/Span<</ActualText<FEFF" .. utf16(codes) .. ">>>BDC"))
+        head = node.insert_before(head, n, actual_text(codes))
         head = node.insert_before(head, n, space)
         head = node.insert_before(head, n, back)
         local last
         head, last = node.insert_after(head, n, node.copy(back))
         head, last = node.insert_after(head, last, node.copy(space))
         head, n = node.insert_after(head, last, literal("EMC"))
-      elseif selection and not (own and own.wekset_text) then
+      elseif selection then
         -- The glyphs of a cluster that lost its selectors, or a selector's
-        -- own, and the kerns that place them, with their text.
+        -- own, and the kerns that place them, with their text, given once.
         local last, probe = n, n.next
         while probe and (probe.id == kKern or probe.id == kGlyph) do
           if probe.id == kGlyph then
@@ -577,15 +580,11 @@ function text.set_up(fonts, reports, locale, break_list)
           end
           probe = probe.next
         end
-        local glyph = n
-        repeat
-          local key = node.direct.todirect(glyph)
-          properties[key] = properties[key] or {}
-          properties[key].wekset_text = true
-          glyph = glyph.next
-        until glyph == last.next
-        head = node.insert_before(head, n, literal("/Span<</ActualText<FEFF" .. utf16(selections[selection]) ..
-          ">>>BDC"))
+        for glyph in node.traverse(n) do
+          node.unset_attribute(glyph, selected)
+          if glyph == last then break end
+        end
+        head = node.insert_before(head, n, actual_text(selections[selection]))
         head, n = node.insert_after(head, last, literal("EMC"))
       end
       n = n.next
